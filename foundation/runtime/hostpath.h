@@ -1,0 +1,42 @@
+// Windows paths of the content on the Linux host.
+//
+//   X:\a\b           -> $WINEPREFIX/dosdevices/x:/a/b   (WINEPREFIX defaults to ~/.wine)
+//   \a\b             -> drive C:
+//   a\b              -> relative to the working directory
+//   /srv/book\jpg\f  -> a POSIX path is used as it is (backslashes become /)
+//
+// A component that does not exist as written is matched without regard to
+// case, since Windows file systems ignore case.
+#pragma once
+
+#include <string>
+
+#include "runtime/text.h"
+
+namespace orn {
+
+struct HostEnvironment {
+    std::string wine_prefix;  // the drives are in wine_prefix + "/dosdevices"
+    static HostEnvironment from_process();  // $WINEPREFIX, else $HOME/.wine
+};
+
+// The host path as written, without looking at the disk.
+std::string map_windows_path(const Text& windows_path, const HostEnvironment& env);
+
+enum class HostLookup { Found, FileMissing, PathMissing };
+
+struct ResolvedPath {
+    std::string host_path;  // the existing path, or the best guess when missing
+    HostLookup lookup;
+};
+
+// Maps and looks the path up on disk, component by component, falling back
+// to a case-insensitive match (Cyrillic included) where the exact name is
+// not there. PathMissing when a directory on the way is missing.
+ResolvedPath resolve_host_path(const Text& windows_path, const HostEnvironment& env);
+
+// Message detail naming a Windows path and, when it differs, where it was
+// looked for: "C:\a\b (looked for at /root/.wine/dosdevices/c:/a/b)".
+std::string describe_path(const Text& windows_path, const std::string& host_path);
+
+}  // namespace orn

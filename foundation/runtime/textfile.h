@@ -1,0 +1,53 @@
+// Sequential text files opened for input, as the forms use them: open,
+// test for the end, read a line, close.
+//
+// A line ends at CR LF, at a lone CR or at a lone LF; the end is not part
+// of the line and the last line needs none, so "a\r\n" holds one line and
+// "a\r\n\r\n" two. Lines are decoded by decode_ansi_line.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "runtime/text.h"
+
+namespace orn {
+
+class TextInput {
+public:
+    // Longest line accepted, in bytes; a longer one is an Out of memory
+    // error instead of an allocation without bound.
+    static constexpr std::size_t kMaxLineBytes = 1 << 20;
+
+    TextInput();
+    ~TextInput();
+    TextInput(const TextInput&) = delete;
+    TextInput& operator=(const TextInput&) = delete;
+
+    // Opens the file at a Windows path (mapped to the host by
+    // resolve_host_path). File not found / Path not found when it is not
+    // there; other failures to open are File not found too, with the
+    // system's reason.
+    void open(const Text& windows_path);
+    // Reads from bytes in memory instead of a file (tests, fuzzing).
+    void open_bytes(std::string bytes);
+
+    bool eof();
+    // Read past end of file when eof() is true.
+    Text read_line();
+    void close();
+
+private:
+    int next_byte();  // -1 at the end
+    int peek_byte();
+    void refill();
+
+    std::FILE* file_ = nullptr;
+    std::string buffer_;
+    std::size_t pos_ = 0;
+    bool at_file_end_ = true;
+    Text path_;
+};
+
+}  // namespace orn
