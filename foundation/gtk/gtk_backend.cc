@@ -1,0 +1,556 @@
+#include "gtk/gtk_backend.h"
+
+// gtkmm must come before any X11 header: Xlib defines macros that clash with it.
+#include <gtkmm.h>
+
+#include <gdk/gdkx.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+#include "gtk/x11_window.h"
+#include "runtime/picture.h"
+
+namespace orn::gtk {
+
+namespace {
+
+// How long the window manager may take to say how large a frame it draws.
+constexpr int kFrameExtentsTimeoutMs = 500;
+// How long a size the program asked for may take to arrive; configure
+// events before that are steps on the way, not the user's doing.
+constexpr int kGeometrySettleMs = 500;
+
+constexpr const char* kStyleSheet = R"css(
+.orn-button { min-height: 0; min-width: 0; padding: 0; }
+)css";
+
+Display* x_display() { return GDK_DISPLAY_XDISPLAY(gdk_display_get_default()); }
+
+long long now_ms() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// Draws a picture into a widget: scaled to the allocation when stretching,
+// else at its natural size from the top-left corner. Only the clip region
+// that GTK asks for is computed, so a huge zoom costs what is visible.
+void draw_picture(const Cairo::RefPtr<Cairo::Context>& context, const Picture& picture, int width,
+                  int height, bool stretch, bool centred) {
+    cairo_t* cr = context->cobj();
+    double decoded_width = picture.decoded_width(), decoded_height = picture.decoded_height();
+    double scale_x = picture.width() / decoded_width, scale_y = picture.height() / decoded_height;
+    double shown_width = picture.width(), shown_height = picture.height();
+    if (stretch) {
+        scale_x = width / decoded_width;
+        scale_y = height / decoded_height;
+        shown_width = width;
+        shown_height = height;
+    }
+    double x = centred ? std::floor((width - shown_width) / 2) : 0;
+    double y = centred ? std::floor((height - shown_height) / 2) : 0;
+    cairo_save(cr);
+    cairo_rectangle(cr, 0, 0, width, height);
+    cairo_clip(cr);
+    cairo_rectangle(cr, x, y, shown_width, shown_height);
+    cairo_clip(cr);
+    cairo_translate(cr, x, y);
+    cairo_scale(cr, scale_x, scale_y);
+    cairo_set_source_surface(cr, picture.surface(), 0, 0);
+    cairo_pattern_t* pattern = cairo_get_source(cr);
+    // One decoded pixel per screen pixel needs no filter and stays sharp.
+    bool one_to_one = scale_x == 1.0 && scale_y == 1.0;
+    cairo_pattern_set_filter(pattern, one_to_one ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
+    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
+    cairo_paint(cr);
+    cairo_restore(cr);
+}
+
+// ---- controls
+
+// What a command button shows: its caption in its own font, or (graphical
+// style) its picture, centred and clipped to the button.
+class ButtonFace : public Gtk::DrawingArea {
+public:
+    void set_caption(const std::string& caption) {
+        caption_ = caption;
+        queue_draw();
+    }
+    void set_font(const FontSpec& font) {
+        font_.set_family(font.family);
+        font_.set_size(static_cast<int>(font.size_points * PANGO_SCALE));
+        font_.set_weight(static_cast<Pango::Weight>(font.weight));
+        font_.set_style(font.italic ? Pango::STYLE_ITALIC : Pango::STYLE_NORMAL);
+        queue_draw();
+    }
+    void set_picture(std::shared_ptr<const Picture> picture) {
+        picture_ = std::move(picture);
+        queue_draw();
+    }
+
+private:
+    bool on_draw(const Cairo::RefPtr<Cairo::Context>& context) override {
+        int width = get_allocated_width(), height = get_allocated_height();
+        if (picture_) {
+            draw_picture(context, *picture_, width, height, false, true);
+            return true;
+        }
+        auto layout = create_pango_layout(caption_);
+        layout->set_font_description(font_);
+        int text_width = 0, text_height = 0;
+        layout->get_pixel_size(text_width, text_height);
+        // The foreground colour follows the button's state, greyed when disabled.
+        Gdk::RGBA colour = get_style_context()->get_color(get_state_flags());
+        context->rectangle(0, 0, width, height);
+        context->clip();
+        Gdk::Cairo::set_source_rgba(context, colour);
+        context->move_to(std::floor((width - text_width) / 2.0), std::floor((height - text_height) / 2.0));
+        layout->show_in_cairo_context(context);
+        return true;
+    }
+
+    std::string caption_;
+    Pango::FontDescription font_;
+    std::shared_ptr<const Picture> picture_;
+};
+
+class GtkWindowPeer;
+
+// Places a control's widget at its rectangle in the window's layout.
+class ControlWidget {
+public:
+    ControlWidget(Gtk::Layout& layout, Gtk::Widget& widget) : layout_(layout), widget_(widget) {
+        widget_.set_size_request(0, 0);
+        layout_.put(widget_, 0, 0);
+    }
+    void set_geometry(PixelRect rect) {
+        layout_.move(widget_, rect.x, rect.y);
+        widget_.set_size_request(std::max(0, rect.width), std::max(0, rect.height));
+    }
+    void set_visible(bool visible) { widget_.set_visible(visible); }
+
+private:
+    Gtk::Layout& layout_;
+    Gtk::Widget& widget_;
+};
+
+class GtkButtonPeer : public ButtonPeer {
+public:
+    GtkButtonPeer(Gtk::Layout& layout, ControlEvents& events) : placed_(layout, button_) {
+        button_.get_style_context()->add_class("orn-button");
+        button_.add(face_);
+        face_.show();
+        button_.signal_clicked().connect([&events] { events.control_clicked(); });
+    }
+    void set_geometry(PixelRect rect) override { placed_.set_geometry(rect); }
+    void set_visible(bool visible) override { placed_.set_visible(visible); }
+    void set_enabled(bool enabled) override { button_.set_sensitive(enabled); }
+    void set_caption(const std::string& utf8) override { face_.set_caption(utf8); }
+    void set_font(const FontSpec& font) override { face_.set_font(font); }
+    void set_picture(std::shared_ptr<const Picture> picture) override { face_.set_picture(std::move(picture)); }
+
+private:
+    Gtk::Button button_;
+    ButtonFace face_;
+    ControlWidget placed_;
+};
+
+class PictureView : public Gtk::DrawingArea {
+public:
+    explicit PictureView(ControlEvents& events) : events_(events) {
+        add_events(Gdk::BUTTON_PRESS_MASK | Gdk::BUTTON_RELEASE_MASK | Gdk::BUTTON_MOTION_MASK);
+    }
+    void set_picture(std::shared_ptr<const Picture> picture) {
+        picture_ = std::move(picture);
+        queue_draw();
+    }
+    void set_stretch(bool stretch) {
+        stretch_ = stretch;
+        queue_draw();
+    }
+
+private:
+    bool on_draw(const Cairo::RefPtr<Cairo::Context>& context) override {
+        if (picture_)
+            draw_picture(context, *picture_, get_allocated_width(), get_allocated_height(), stretch_, false);
+        return true;
+    }
+    // The press also arrives alone before GTK reports the double click, so
+    // the mouse-down handler runs for the first press of a double click.
+    bool on_button_press_event(GdkEventButton* event) override {
+        if (event->type == GDK_BUTTON_PRESS)
+            events_.control_mouse_down(static_cast<int>(event->button));
+        else if (event->type == GDK_2BUTTON_PRESS)
+            events_.control_double_clicked();
+        return false;  // the window sees the press too, for dragging
+    }
+
+    ControlEvents& events_;
+    std::shared_ptr<const Picture> picture_;
+    bool stretch_ = false;
+};
+
+class GtkImagePeer : public ImagePeer {
+public:
+    GtkImagePeer(Gtk::Layout& layout, ControlEvents& events) : view_(events), placed_(layout, view_) {}
+    void set_geometry(PixelRect rect) override { placed_.set_geometry(rect); }
+    void set_visible(bool visible) override { placed_.set_visible(visible); }
+    void set_enabled(bool enabled) override { view_.set_sensitive(enabled); }
+    void set_picture(std::shared_ptr<const Picture> picture) override { view_.set_picture(std::move(picture)); }
+    void set_stretch(bool stretch) override { view_.set_stretch(stretch); }
+
+private:
+    PictureView view_;
+    ControlWidget placed_;
+};
+
+class GtkTimerPeer : public TimerPeer {
+public:
+    explicit GtkTimerPeer(TimerEvents& events) : events_(events) {}
+    ~GtkTimerPeer() override { stop(); }
+    void start(int interval_ms) override {
+        stop();
+        connection_ = Glib::signal_timeout().connect(
+            [this] {
+                events_.timer_ticked();
+                return true;
+            },
+            static_cast<unsigned>(interval_ms));
+    }
+    void stop() override { connection_.disconnect(); }
+
+private:
+    TimerEvents& events_;
+    sigc::connection connection_;
+};
+
+// ---- the window
+
+class GtkWindowPeer : public WindowPeer {
+public:
+    GtkWindowPeer(const WindowDesign& design, WindowEvents& events);
+
+    Gtk::Layout& layout() { return layout_; }
+
+    FrameExtents frame_extents() override { return frame_; }
+    int min_client_height() override { return managed_ ? 0 : 1; }
+    void set_outer_geometry(PixelRect outer) override;
+    void set_visible(bool visible) override;
+    void set_maximised(bool maximised, PixelRect outer) override;
+    void set_title(const std::string& utf8) override { window_.set_title(utf8); }
+    void set_keep_above() override;
+    void begin_drag() override;
+    std::uintptr_t native_handle() override { return GDK_WINDOW_XID(window_.get_window()->gobj()); }
+
+private:
+    void set_icon(std::string_view png);
+    void apply_client_size(PixelRect outer);
+    void expect_geometry();
+    bool on_configure(GdkEventConfigure* event);
+    bool on_window_state(GdkEventWindowState* event);
+    bool on_property(GdkEventProperty* event);
+    bool on_layout_press(GdkEventButton* event);
+    bool on_motion(GdkEventMotion* event);
+    bool on_release(GdkEventButton* event);
+    void report_if_changed();
+    PixelRect actual_outer();
+
+    WindowEvents& events_;
+    Gtk::Window window_;
+    Gtk::Layout layout_;
+    bool fixed_;
+    bool managed_;  // a window manager frames the window
+    FrameExtents frame_;
+    bool keep_above_ = false;
+
+    // What the model believes, and whether a change it asked for is on its way.
+    PixelRect model_outer_;
+    bool model_maximised_ = false;
+    bool actual_maximised_ = false;
+    long long settle_until_ = 0;
+    sigc::connection settle_timer_;
+
+    // A press that may become a move of the window once the pointer moves.
+    bool drag_armed_ = false;
+    guint drag_button_ = 0;
+    double drag_x_ = 0, drag_y_ = 0;
+    guint32 drag_time_ = 0;
+};
+
+GtkWindowPeer::GtkWindowPeer(const WindowDesign& design, WindowEvents& events)
+    : events_(events), fixed_(design.border == BorderStyle::FixedSingle) {
+    window_.set_title(design.title);
+    if (!design.icon_png.empty()) set_icon(design.icon_png);
+    window_.set_gravity(Gdk::GRAVITY_NORTH_WEST);
+    if (fixed_) window_.set_type_hint(Gdk::WINDOW_TYPE_HINT_NORMAL);
+    layout_.add_events(Gdk::BUTTON_PRESS_MASK | Gdk::BUTTON_RELEASE_MASK | Gdk::BUTTON_MOTION_MASK);
+    window_.add(layout_);
+    layout_.show();
+    window_.add_events(Gdk::PROPERTY_CHANGE_MASK | Gdk::STRUCTURE_MASK);
+
+    window_.signal_configure_event().connect(sigc::mem_fun(*this, &GtkWindowPeer::on_configure), false);
+    window_.signal_window_state_event().connect(sigc::mem_fun(*this, &GtkWindowPeer::on_window_state));
+    window_.signal_property_notify_event().connect(sigc::mem_fun(*this, &GtkWindowPeer::on_property));
+    window_.signal_motion_notify_event().connect(sigc::mem_fun(*this, &GtkWindowPeer::on_motion));
+    window_.signal_button_release_event().connect(sigc::mem_fun(*this, &GtkWindowPeer::on_release));
+    layout_.signal_button_press_event().connect(sigc::mem_fun(*this, &GtkWindowPeer::on_layout_press));
+    window_.signal_delete_event().connect([this](GdkEventAny*) {
+        events_.window_close_requested();
+        return true;
+    });
+    window_.signal_map_event().connect([this](GdkEventAny*) {
+        // Keep-above may be lost when a window is withdrawn and mapped again.
+        if (keep_above_) window_.set_keep_above(true);
+        return false;
+    });
+
+    gtk_widget_realize(GTK_WIDGET(window_.gobj()));
+    Display* display = x_display();
+    managed_ = x11::window_manager_running(display);
+    if (managed_) {
+        Window xid = GDK_WINDOW_XID(window_.get_window()->gobj());
+        if (fixed_) x11::set_fixed_size_hints(display, xid, 1, 1);
+        frame_ = x11::request_frame_extents(display, xid, kFrameExtentsTimeoutMs);
+    }
+}
+
+void GtkWindowPeer::set_icon(std::string_view png) {
+    try {
+        auto loader = Gdk::PixbufLoader::create("png");
+        loader->write(reinterpret_cast<const guint8*>(png.data()), png.size());
+        loader->close();
+        window_.set_icon(loader->get_pixbuf());
+    } catch (const Glib::Error&) {
+        // A broken icon leaves the default one; the window works the same.
+    }
+}
+
+void GtkWindowPeer::apply_client_size(PixelRect outer) {
+    int width = std::max(1, outer.width - frame_.left - frame_.right);
+    int height = std::max(1, outer.height - frame_.top - frame_.bottom);
+    if (fixed_) {
+        // The user cannot resize it; the program still can.
+        Gdk::Geometry hints{};
+        hints.min_width = hints.max_width = width;
+        hints.min_height = hints.max_height = height;
+        window_.set_geometry_hints(window_, hints, Gdk::HINT_MIN_SIZE | Gdk::HINT_MAX_SIZE);
+    }
+    window_.resize(width, height);
+}
+
+void GtkWindowPeer::set_outer_geometry(PixelRect outer) {
+    model_outer_ = outer;
+    apply_client_size(outer);
+    // With north-west gravity the window manager puts the frame's corner here.
+    window_.move(outer.x, outer.y);
+    expect_geometry();
+}
+
+void GtkWindowPeer::set_visible(bool visible) {
+    if (visible) {
+        // A window shown again is placed where it was, not where the window
+        // manager would centre it.
+        window_.move(model_outer_.x, model_outer_.y);
+        window_.show();
+        if (keep_above_) window_.set_keep_above(true);
+    } else {
+        window_.hide();
+    }
+}
+
+void GtkWindowPeer::set_maximised(bool maximised, PixelRect outer) {
+    model_outer_ = outer;
+    model_maximised_ = maximised;
+    if (!managed_) {
+        // Nobody else sizes the window to the work area.
+        apply_client_size(outer);
+        window_.move(outer.x, outer.y);
+    } else if (maximised) {
+        window_.maximize();
+    } else {
+        window_.unmaximize();
+        apply_client_size(outer);
+        window_.move(outer.x, outer.y);
+    }
+    expect_geometry();
+}
+
+void GtkWindowPeer::set_keep_above() {
+    keep_above_ = true;
+    window_.set_keep_above(true);
+}
+
+void GtkWindowPeer::begin_drag() {
+    GdkEvent* event = gtk_get_current_event();
+    if (!event) return;
+    if (event->type == GDK_BUTTON_PRESS) {
+        drag_armed_ = true;
+        drag_button_ = event->button.button;
+        drag_x_ = event->button.x_root;
+        drag_y_ = event->button.y_root;
+        drag_time_ = event->button.time;
+    }
+    gdk_event_free(event);
+}
+
+// The move starts once the pointer really moves with the button held, so
+// that a click or a double click in place still reaches its handler.
+bool GtkWindowPeer::on_motion(GdkEventMotion* event) {
+    if (!drag_armed_) return false;
+    if (!gtk_drag_check_threshold(GTK_WIDGET(window_.gobj()), static_cast<int>(drag_x_),
+                                  static_cast<int>(drag_y_), static_cast<int>(event->x_root),
+                                  static_cast<int>(event->y_root)))
+        return false;
+    drag_armed_ = false;
+    window_.get_window()->begin_move_drag(static_cast<int>(drag_button_), static_cast<int>(drag_x_),
+                                          static_cast<int>(drag_y_), drag_time_);
+    return true;
+}
+
+bool GtkWindowPeer::on_release(GdkEventButton*) {
+    drag_armed_ = false;
+    return false;
+}
+
+bool GtkWindowPeer::on_layout_press(GdkEventButton* event) {
+    if (event->type != GDK_BUTTON_PRESS || event->window != layout_.get_bin_window()->gobj()) return false;
+    events_.window_mouse_down(static_cast<int>(event->button));
+    return true;
+}
+
+void GtkWindowPeer::expect_geometry() {
+    settle_until_ = now_ms() + kGeometrySettleMs;
+    settle_timer_.disconnect();
+    settle_timer_ = Glib::signal_timeout().connect(
+        [this] {
+            report_if_changed();
+            return false;
+        },
+        kGeometrySettleMs + 10);
+}
+
+PixelRect GtkWindowPeer::actual_outer() {
+    auto gdk_window = window_.get_window();
+    int x = 0, y = 0;
+    gdk_window->get_origin(x, y);
+    return {x - frame_.left, y - frame_.top, gdk_window->get_width() + frame_.left + frame_.right,
+            gdk_window->get_height() + frame_.top + frame_.bottom};
+}
+
+bool GtkWindowPeer::on_configure(GdkEventConfigure*) {
+    report_if_changed();
+    return false;
+}
+
+bool GtkWindowPeer::on_window_state(GdkEventWindowState* event) {
+    actual_maximised_ = (event->new_window_state & GDK_WINDOW_STATE_MAXIMIZED) != 0;
+    report_if_changed();
+    return false;
+}
+
+bool GtkWindowPeer::on_property(GdkEventProperty* event) {
+    if (event->atom == gdk_atom_intern_static_string("_NET_FRAME_EXTENTS")) {
+        x11::read_frame_extents(x_display(), GDK_WINDOW_XID(window_.get_window()->gobj()), frame_);
+        report_if_changed();
+    }
+    return false;
+}
+
+// Tells the model what the user or the window manager changed, once the
+// changes the program itself asked for have had time to arrive.
+void GtkWindowPeer::report_if_changed() {
+    if (!window_.get_mapped()) return;
+    PixelRect actual = actual_outer();
+    bool maximised = managed_ ? actual_maximised_ : model_maximised_;
+    bool settling = now_ms() < settle_until_;
+    bool as_asked = actual.width == model_outer_.width && actual.height == model_outer_.height &&
+                    maximised == model_maximised_;
+    if (settling && !as_asked) return;
+    if (as_asked) settle_until_ = 0;
+    if (actual == model_outer_ && maximised == model_maximised_) return;
+    model_outer_ = actual;
+    model_maximised_ = maximised;
+    events_.window_configured(actual, maximised);
+}
+
+}  // namespace
+
+// ---- the backend
+
+struct GtkBackend::Impl {
+    std::string program_name;
+};
+
+GtkBackend::GtkBackend(int& argc, char**& argv, const std::string& program_name)
+    : impl_(std::make_unique<Impl>()) {
+    impl_->program_name = program_name;
+    // Placing, keeping above and moving windows work on X11 (also through
+    // XWayland), not on a native Wayland connection.
+    gdk_set_allowed_backends("x11");
+    if (!gtk_init_check(&argc, &argv)) {
+        std::fprintf(stderr, "%s: cannot open the display (is DISPLAY set?)\n", program_name.c_str());
+        std::exit(1);
+    }
+    Gtk::Main::init_gtkmm_internals();
+    auto css = Gtk::CssProvider::create();
+    css->load_from_data(kStyleSheet);
+    Gtk::StyleContext::add_provider_for_screen(Gdk::Screen::get_default(), css,
+                                               GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+}
+
+GtkBackend::~GtkBackend() = default;
+
+double GtkBackend::twips_per_pixel() {
+    double dpi = gdk_screen_get_resolution(gdk_screen_get_default());
+    if (dpi <= 0) dpi = 96;
+    return 1440.0 / dpi;
+}
+
+PixelRect GtkBackend::work_area() {
+    GdkDisplay* display = gdk_display_get_default();
+    GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
+    if (!monitor) monitor = gdk_display_get_monitor(display, 0);
+    GdkRectangle area{0, 0, 1024, 768};
+    if (monitor) gdk_monitor_get_workarea(monitor, &area);
+    return {area.x, area.y, area.width, area.height};
+}
+
+std::unique_ptr<WindowPeer> GtkBackend::create_window(const WindowDesign& design, WindowEvents& events) {
+    return std::make_unique<GtkWindowPeer>(design, events);
+}
+
+std::unique_ptr<ButtonPeer> GtkBackend::create_button(WindowPeer& window, ControlEvents& events) {
+    return std::make_unique<GtkButtonPeer>(static_cast<GtkWindowPeer&>(window).layout(), events);
+}
+
+std::unique_ptr<ImagePeer> GtkBackend::create_image(WindowPeer& window, ControlEvents& events) {
+    return std::make_unique<GtkImagePeer>(static_cast<GtkWindowPeer&>(window).layout(), events);
+}
+
+std::unique_ptr<TimerPeer> GtkBackend::create_timer(TimerEvents& events) {
+    return std::make_unique<GtkTimerPeer>(events);
+}
+
+void GtkBackend::play_sound(const std::string& /*host_path*/) {
+    gdk_display_beep(gdk_display_get_default());
+}
+
+void GtkBackend::run() { gtk_main(); }
+
+void GtkBackend::show_error(const std::string& title, const std::string& message) {
+    Gtk::MessageDialog dialog(message, false, Gtk::MESSAGE_ERROR, Gtk::BUTTONS_OK, true);
+    dialog.set_title(title);
+    dialog.set_keep_above(true);
+    dialog.run();
+}
+
+void GtkBackend::end_program(int status) {
+    // Nothing of the program runs on closing: the process ends here.
+    std::fflush(nullptr);
+    _exit(status);
+}
+
+}  // namespace orn::gtk

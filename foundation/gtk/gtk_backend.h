@@ -1,0 +1,36 @@
+// The GTK 3 backend on X11: forms become top-level windows whose controls
+// sit at exact pixel rectangles, timers run on the GLib main loop, and the
+// window manager's frame, keep-above state and move are used as it offers them.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "runtime/backend.h"
+
+namespace orn::gtk {
+
+class GtkBackend : public Backend {
+public:
+    // Opens the display (X11, also in a Wayland session) or ends the
+    // program with a message when there is none.
+    GtkBackend(int& argc, char**& argv, const std::string& program_name);
+    ~GtkBackend() override;
+
+    double twips_per_pixel() override;
+    PixelRect work_area() override;
+    std::unique_ptr<WindowPeer> create_window(const WindowDesign& design, WindowEvents& events) override;
+    std::unique_ptr<ButtonPeer> create_button(WindowPeer& window, ControlEvents& events) override;
+    std::unique_ptr<ImagePeer> create_image(WindowPeer& window, ControlEvents& events) override;
+    std::unique_ptr<TimerPeer> create_timer(TimerEvents& events) override;
+    void play_sound(const std::string& host_path) override;
+    void run() override;
+    void show_error(const std::string& title, const std::string& message) override;
+    void end_program(int status) override;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace orn::gtk

@@ -1,0 +1,63 @@
+// Pictures: JPEG files decoded for display.
+//
+// A JPEG is decoded at the smallest DCT scale (1, 1/2, 1/4 or 1/8) whose
+// result still covers the size the picture will be shown at, which is far
+// cheaper in time and memory than a full decode of a large figure.
+#pragma once
+
+#include <cairo.h>
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+#include "runtime/text.h"
+
+namespace orn {
+
+// Decoded pixels one picture may take. A picture that would need more fails
+// with Out of memory before anything large is allocated.
+inline constexpr std::size_t kPictureMemoryBudget = std::size_t{256} << 20;
+
+class Picture {
+public:
+    // Takes ownership of an image surface (CAIRO_FORMAT_RGB24 or ARGB32).
+    Picture(int natural_width, int natural_height, cairo_surface_t* decoded);
+    ~Picture();
+    Picture(const Picture&) = delete;
+    Picture& operator=(const Picture&) = delete;
+
+    // The picture's own size in pixels.
+    int width() const { return width_; }
+    int height() const { return height_; }
+    // The decoded pixels: the natural size divided by the DCT scale.
+    cairo_surface_t* surface() const { return surface_; }
+    int decoded_width() const;
+    int decoded_height() const;
+
+private:
+    int width_;
+    int height_;
+    cairo_surface_t* surface_;
+};
+
+// The DCT scale denominator (1, 2, 4 or 8) for showing a width x height
+// picture at display_scale of its size: the largest whose decode is still
+// at least as large as the shown size.
+int dct_denominator(int width, int height, double display_scale);
+
+// Loads the picture at a Windows path, decoded for display_scale of its
+// natural size (1 when not known). Errors: File not found, Path not found,
+// Invalid picture (no JPEG, or one that does not decode), Out of memory.
+std::shared_ptr<const Picture> LoadPicture(const Text& windows_path, double display_scale = 1.0);
+
+// The same for a host path; windows_path names the file in messages.
+std::shared_ptr<const Picture> load_picture_file(const std::string& host_path,
+                                                 const Text& windows_path,
+                                                 double display_scale);
+
+// A picture from an image file of any format gdk-pixbuf reads (PNG for the
+// programs' own button images), at its full size.
+std::shared_ptr<const Picture> load_picture_resource(const std::string& host_path);
+
+}  // namespace orn

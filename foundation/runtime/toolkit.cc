@@ -1,0 +1,68 @@
+#include "runtime/toolkit.h"
+
+#include <cmath>
+#include <cstdio>
+#include <exception>
+
+#include "runtime/errors.h"
+
+namespace orn {
+
+Toolkit::Toolkit(Backend& backend, std::string program_name, Text argument_string)
+    : backend_(backend), program_name_(std::move(program_name)), argument_(std::move(argument_string)) {}
+
+int Toolkit::to_pixels(Single twips) {
+    double pixels = std::nearbyint(static_cast<double>(twips) / backend_.twips_per_pixel());
+    // Far outside any window: let the size checks refuse it rather than overflow an int.
+    if (!(std::fabs(pixels) < 1e9)) return pixels < 0 ? -1000000000 : 1000000000;
+    return static_cast<int>(pixels);
+}
+
+Single Toolkit::to_twips(int pixels) {
+    return static_cast<Single>(pixels * backend_.twips_per_pixel());
+}
+
+void Toolkit::run_handler(const std::function<void()>& handler) {
+    if (ended_) return;
+    try {
+        handler();
+    } catch (const RuntimeError& error) {
+        report_fatal(error);
+    }
+}
+
+int Toolkit::run(const std::function<void()>& initialize) {
+    run_handler(initialize);
+    if (!ended_) backend_.run();
+    return exit_status_;
+}
+
+void Toolkit::end_program(int status) {
+    if (ended_) return;
+    ended_ = true;
+    exit_status_ = status;
+    backend_.end_program(status);
+}
+
+void Toolkit::report_fatal(const RuntimeError& error) {
+    ended_ = true;  // no timer or click may run while the message is up
+    exit_status_ = 1;
+    fatal_message_ = error.what();
+    std::fprintf(stderr, "%s: %s\n", program_name_.c_str(), fatal_message_.c_str());
+    std::fflush(stderr);
+    std::string dialog_text =
+        "Run-time error '" + std::to_string(static_cast<int>(error.code())) + "':\n\n" + fatal_message_;
+    backend_.show_error(program_name_, dialog_text);
+    backend_.end_program(1);
+}
+
+Text argument_string_from(int argc, char** argv) {
+    std::string joined;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) joined += ' ';
+        joined += argv[i];
+    }
+    return from_utf8(joined);
+}
+
+}  // namespace orn
