@@ -130,7 +130,8 @@ void frm1::place_buttons() {
     comm2.set_top(to_single(double(picture_height) + 15));
     comm2.set_width(comm1.width());
     comm2.set_visible(true);
-    comm1.set_height(to_single(double(height()) - frame_allowance_ - 10 - picture_height - 15 - 10));
+    comm1.set_height(
+        to_single(double(height()) - frame_allowance_ - 10 - picture_height - 15 - 10));
     comm2.set_height(comm1.height());
 }
 
@@ -138,7 +139,9 @@ void frm1::reload_picture() {
     image1.set_picture(LoadPicture(figure_file_, zoom_percent_ / 100.0));
 }
 
-void frm1::play_click() { play_sound_async(toolkit(), click_sound_path(content_root_)); }
+void frm1::play_click() {
+    play_sound_async(toolkit(), click_sound_path(content_root_));
+}
 
 void frm1::comm1_Click() {
     play_click();
@@ -176,8 +179,12 @@ void frm1::image1_DblClick() {
     LayoutForZoom();
 }
 
-void frm1::image1_MouseDown(int /*button*/) { drag_window(*this); }
+void frm1::image1_MouseDown(int /*button*/) {
+    drag_window(*this);
+}
 
-void frm1::timer_Timer() { ticker_step(*this, timer, caption_text_); }
+void frm1::timer_Timer() {
+    ticker_step(*this, timer, caption_text_);
+}
 
 }  // namespace orn::figure

@@ -12,7 +12,7 @@
 namespace orn::figure {
 
 class frm1 : public Form {
-public:
+  public:
     explicit frm1(Toolkit& toolkit);
 
     // Start-up: locates the item, loads and lays out the figure, reads the
@@ -42,10 +42,10 @@ public:
     void image1_MouseDown(int button);
     void timer_Timer();
 
-protected:
+  protected:
     void Form_Load() override;
 
-private:
+  private:
     // LayoutForZoom in two halves: start-up reads the caption between them.
     void size_picture_and_window();
     void place_buttons();

@@ -28,7 +28,9 @@ constexpr const char* kStyleSheet = R"css(
 .orn-button { min-height: 0; min-width: 0; padding: 0; }
 )css";
 
-Display* x_display() { return GDK_DISPLAY_XDISPLAY(gdk_display_get_default()); }
+Display* x_display() {
+    return GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
+}
 
 long long now_ms() {
     using namespace std::chrono;
@@ -74,7 +76,7 @@ void draw_picture(const Cairo::RefPtr<Cairo::Context>& context, const Picture& p
 // What a command button shows: its caption in its own font, or (graphical
 // style) its picture, centred and clipped to the button.
 class ButtonFace : public Gtk::DrawingArea {
-public:
+  public:
     void set_caption(const std::string& caption) {
         caption_ = caption;
         queue_draw();
@@ -91,7 +93,7 @@ public:
         queue_draw();
     }
 
-private:
+  private:
     bool on_draw(const Cairo::RefPtr<Cairo::Context>& context) override {
         int width = get_allocated_width(), height = get_allocated_height();
         if (picture_) {
@@ -107,7 +109,8 @@ private:
         context->rectangle(0, 0, width, height);
         context->clip();
         Gdk::Cairo::set_source_rgba(context, colour);
-        context->move_to(std::floor((width - text_width) / 2.0), std::floor((height - text_height) / 2.0));
+        context->move_to(std::floor((width - text_width) / 2.0),
+                         std::floor((height - text_height) / 2.0));
         layout->show_in_cairo_context(context);
         return true;
     }
@@ -121,7 +124,7 @@ class GtkWindowPeer;
 
 // Places a control's widget at its rectangle in the window's layout.
 class ControlWidget {
-public:
+  public:
     ControlWidget(Gtk::Layout& layout, Gtk::Widget& widget) : layout_(layout), widget_(widget) {
         widget_.set_size_request(0, 0);
         layout_.put(widget_, 0, 0);
@@ -132,13 +135,13 @@ public:
     }
     void set_visible(bool visible) { widget_.set_visible(visible); }
 
-private:
+  private:
     Gtk::Layout& layout_;
     Gtk::Widget& widget_;
 };
 
 class GtkButtonPeer : public ButtonPeer {
-public:
+  public:
     GtkButtonPeer(Gtk::Layout& layout, ControlEvents& events) : placed_(layout, button_) {
         button_.get_style_context()->add_class("orn-button");
         button_.add(face_);
@@ -150,16 +153,18 @@ public:
     void set_enabled(bool enabled) override { button_.set_sensitive(enabled); }
     void set_caption(const std::string& utf8) override { face_.set_caption(utf8); }
     void set_font(const FontSpec& font) override { face_.set_font(font); }
-    void set_picture(std::shared_ptr<const Picture> picture) override { face_.set_picture(std::move(picture)); }
+    void set_picture(std::shared_ptr<const Picture> picture) override {
+        face_.set_picture(std::move(picture));
+    }
 
-private:
+  private:
     Gtk::Button button_;
     ButtonFace face_;
     ControlWidget placed_;
 };
 
 class PictureView : public Gtk::DrawingArea {
-public:
+  public:
     explicit PictureView(ControlEvents& events) : events_(events) {
         add_events(Gdk::BUTTON_PRESS_MASK | Gdk::BUTTON_RELEASE_MASK | Gdk::BUTTON_MOTION_MASK);
     }
@@ -172,10 +177,11 @@ public:
         queue_draw();
     }
 
-private:
+  private:
     bool on_draw(const Cairo::RefPtr<Cairo::Context>& context) override {
         if (picture_)
-            draw_picture(context, *picture_, get_allocated_width(), get_allocated_height(), stretch_, false);
+            draw_picture(context, *picture_, get_allocated_width(), get_allocated_height(),
+                         stretch_, false);
         return true;
     }
     // The press also arrives alone before GTK reports the double click, so
@@ -194,21 +200,24 @@ private:
 };
 
 class GtkImagePeer : public ImagePeer {
-public:
-    GtkImagePeer(Gtk::Layout& layout, ControlEvents& events) : view_(events), placed_(layout, view_) {}
+  public:
+    GtkImagePeer(Gtk::Layout& layout, ControlEvents& events)
+        : view_(events), placed_(layout, view_) {}
     void set_geometry(PixelRect rect) override { placed_.set_geometry(rect); }
     void set_visible(bool visible) override { placed_.set_visible(visible); }
     void set_enabled(bool enabled) override { view_.set_sensitive(enabled); }
-    void set_picture(std::shared_ptr<const Picture> picture) override { view_.set_picture(std::move(picture)); }
+    void set_picture(std::shared_ptr<const Picture> picture) override {
+        view_.set_picture(std::move(picture));
+    }
     void set_stretch(bool stretch) override { view_.set_stretch(stretch); }
 
-private:
+  private:
     PictureView view_;
     ControlWidget placed_;
 };
 
 class GtkTimerPeer : public TimerPeer {
-public:
+  public:
     explicit GtkTimerPeer(TimerEvents& events) : events_(events) {}
     ~GtkTimerPeer() override { stop(); }
     void start(int interval_ms) override {
@@ -222,7 +231,7 @@ public:
     }
     void stop() override { connection_.disconnect(); }
 
-private:
+  private:
     TimerEvents& events_;
     sigc::connection connection_;
 };
@@ -230,7 +239,7 @@ private:
 // ---- the window
 
 class GtkWindowPeer : public WindowPeer {
-public:
+  public:
     GtkWindowPeer(const WindowDesign& design, WindowEvents& events);
 
     Gtk::Layout& layout() { return layout_; }
@@ -245,7 +254,7 @@ public:
     void begin_drag() override;
     std::uintptr_t native_handle() override { return GDK_WINDOW_XID(window_.get_window()->gobj()); }
 
-private:
+  private:
     void set_icon(std::string_view png);
     void apply_client_size(PixelRect outer);
     void expect_geometry();
@@ -291,12 +300,16 @@ GtkWindowPeer::GtkWindowPeer(const WindowDesign& design, WindowEvents& events)
     layout_.show();
     window_.add_events(Gdk::PROPERTY_CHANGE_MASK | Gdk::STRUCTURE_MASK);
 
-    window_.signal_configure_event().connect(sigc::mem_fun(*this, &GtkWindowPeer::on_configure), false);
-    window_.signal_window_state_event().connect(sigc::mem_fun(*this, &GtkWindowPeer::on_window_state));
-    window_.signal_property_notify_event().connect(sigc::mem_fun(*this, &GtkWindowPeer::on_property));
+    window_.signal_configure_event().connect(sigc::mem_fun(*this, &GtkWindowPeer::on_configure),
+                                             false);
+    window_.signal_window_state_event().connect(
+        sigc::mem_fun(*this, &GtkWindowPeer::on_window_state));
+    window_.signal_property_notify_event().connect(
+        sigc::mem_fun(*this, &GtkWindowPeer::on_property));
     window_.signal_motion_notify_event().connect(sigc::mem_fun(*this, &GtkWindowPeer::on_motion));
     window_.signal_button_release_event().connect(sigc::mem_fun(*this, &GtkWindowPeer::on_release));
-    layout_.signal_button_press_event().connect(sigc::mem_fun(*this, &GtkWindowPeer::on_layout_press));
+    layout_.signal_button_press_event().connect(
+        sigc::mem_fun(*this, &GtkWindowPeer::on_layout_press));
     window_.signal_delete_event().connect([this](GdkEventAny*) {
         events_.window_close_requested();
         return true;
@@ -308,6 +321,9 @@ GtkWindowPeer::GtkWindowPeer(const WindowDesign& design, WindowEvents& events)
     });
 
     gtk_widget_realize(GTK_WIDGET(window_.gobj()));
+    // A fixed border offers neither resizing nor a maximise box.
+    if (fixed_)
+        window_.get_window()->set_functions(Gdk::FUNC_MOVE | Gdk::FUNC_MINIMIZE | Gdk::FUNC_CLOSE);
     Display* display = x_display();
     managed_ = x11::window_manager_running(display);
     if (managed_) {
@@ -416,7 +432,8 @@ bool GtkWindowPeer::on_release(GdkEventButton*) {
 }
 
 bool GtkWindowPeer::on_layout_press(GdkEventButton* event) {
-    if (event->type != GDK_BUTTON_PRESS || event->window != layout_.get_bin_window()->gobj()) return false;
+    if (event->type != GDK_BUTTON_PRESS || event->window != layout_.get_bin_window()->gobj())
+        return false;
     events_.window_mouse_down(static_cast<int>(event->button));
     return true;
 }
@@ -491,7 +508,8 @@ GtkBackend::GtkBackend(int& argc, char**& argv, const std::string& program_name)
     // XWayland), not on a native Wayland connection.
     gdk_set_allowed_backends("x11");
     if (!gtk_init_check(&argc, &argv)) {
-        std::fprintf(stderr, "%s: cannot open the display (is DISPLAY set?)\n", program_name.c_str());
+        std::fprintf(stderr, "%s: cannot open the display (is DISPLAY set?)\n",
+                     program_name.c_str());
         std::exit(1);
     }
     Gtk::Main::init_gtkmm_internals();
@@ -518,7 +536,8 @@ PixelRect GtkBackend::work_area() {
     return {area.x, area.y, area.width, area.height};
 }
 
-std::unique_ptr<WindowPeer> GtkBackend::create_window(const WindowDesign& design, WindowEvents& events) {
+std::unique_ptr<WindowPeer> GtkBackend::create_window(const WindowDesign& design,
+                                                      WindowEvents& events) {
     return std::make_unique<GtkWindowPeer>(design, events);
 }
 
@@ -538,7 +557,9 @@ void GtkBackend::play_sound(const std::string& /*host_path*/) {
     gdk_display_beep(gdk_display_get_default());
 }
 
-void GtkBackend::run() { gtk_main(); }
+void GtkBackend::run() {
+    gtk_main();
+}
 
 void GtkBackend::show_error(const std::string& title, const std::string& message) {
     Gtk::MessageDialog dialog(message, false, Gtk::MESSAGE_ERROR, Gtk::BUTTONS_OK, true);

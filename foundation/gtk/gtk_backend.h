@@ -11,7 +11,7 @@
 namespace orn::gtk {
 
 class GtkBackend : public Backend {
-public:
+  public:
     // Opens the display (X11, also in a Wayland session) or ends the
     // program with a message when there is none.
     GtkBackend(int& argc, char**& argv, const std::string& program_name);
@@ -19,7 +19,8 @@ public:
 
     double twips_per_pixel() override;
     PixelRect work_area() override;
-    std::unique_ptr<WindowPeer> create_window(const WindowDesign& design, WindowEvents& events) override;
+    std::unique_ptr<WindowPeer> create_window(const WindowDesign& design,
+                                              WindowEvents& events) override;
     std::unique_ptr<ButtonPeer> create_button(WindowPeer& window, ControlEvents& events) override;
     std::unique_ptr<ImagePeer> create_image(WindowPeer& window, ControlEvents& events) override;
     std::unique_ptr<TimerPeer> create_timer(TimerEvents& events) override;
@@ -28,7 +29,7 @@ public:
     void show_error(const std::string& title, const std::string& message) override;
     void end_program(int status) override;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -43,7 +43,9 @@ bool supports(Display* display, const char* atom_name) {
     return false;
 }
 
-int ignore_errors(Display*, XErrorEvent*) { return 0; }
+int ignore_errors(Display*, XErrorEvent*) {
+    return 0;
+}
 
 }  // namespace
 
@@ -56,8 +58,9 @@ bool window_manager_running(Display* display) {
     XSync(display, False);
     auto previous = XSetErrorHandler(ignore_errors);
     unsigned long self = 0;
-    bool alive = read_cardinals(display, check, "_NET_SUPPORTING_WM_CHECK", XA_WINDOW, 1, &self) == 1 &&
-                 self == check;
+    bool alive =
+        read_cardinals(display, check, "_NET_SUPPORTING_WM_CHECK", XA_WINDOW, 1, &self) == 1 &&
+        self == check;
     XSync(display, False);
     XSetErrorHandler(previous);
     return alive;

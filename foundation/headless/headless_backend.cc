@@ -1,8 +1,8 @@
 #include "headless/headless_backend.h"
 
+#include <sys/stat.h>
 #include <algorithm>
 #include <stdexcept>
-#include <sys/stat.h>
 
 namespace orn::headless {
 
@@ -15,20 +15,30 @@ HeadlessWindow::HeadlessWindow(HeadlessBackend& backend, const WindowDesign& des
     backend_.windows_.push_back(this);
 }
 
-HeadlessWindow::~HeadlessWindow() { HeadlessBackend::forget(backend_.windows_, this); }
+HeadlessWindow::~HeadlessWindow() {
+    HeadlessBackend::forget(backend_.windows_, this);
+}
 
-FrameExtents HeadlessWindow::frame_extents() { return backend_.settings_.frame; }
+FrameExtents HeadlessWindow::frame_extents() {
+    return backend_.settings_.frame;
+}
 
-int HeadlessWindow::min_client_height() { return backend_.settings_.min_client_height; }
+int HeadlessWindow::min_client_height() {
+    return backend_.settings_.min_client_height;
+}
 
-void HeadlessWindow::set_outer_geometry(PixelRect outer) { outer_ = outer; }
+void HeadlessWindow::set_outer_geometry(PixelRect outer) {
+    outer_ = outer;
+}
 
 void HeadlessWindow::set_maximised(bool maximised, PixelRect outer) {
     maximised_ = maximised;
     outer_ = outer;
 }
 
-const std::string& HeadlessWindow::title() const { return titles_.back(); }
+const std::string& HeadlessWindow::title() const {
+    return titles_.back();
+}
 
 void HeadlessWindow::user_maximise() {
     maximised_ = true;
@@ -48,9 +58,13 @@ void HeadlessWindow::user_resize(int outer_width, int outer_height) {
     events_.window_configured(outer_, maximised_);
 }
 
-void HeadlessWindow::user_close() { events_.window_close_requested(); }
+void HeadlessWindow::user_close() {
+    events_.window_close_requested();
+}
 
-void HeadlessWindow::press(int button) { events_.window_mouse_down(button); }
+void HeadlessWindow::press(int button) {
+    events_.window_mouse_down(button);
+}
 
 // ---- controls
 
@@ -59,7 +73,9 @@ HeadlessButton::HeadlessButton(HeadlessBackend& backend, ControlEvents& events)
     backend_.buttons_.push_back(this);
 }
 
-HeadlessButton::~HeadlessButton() { HeadlessBackend::forget(backend_.buttons_, this); }
+HeadlessButton::~HeadlessButton() {
+    HeadlessBackend::forget(backend_.buttons_, this);
+}
 
 void HeadlessButton::click() {
     if (enabled() && visible()) events_.control_clicked();
@@ -70,9 +86,13 @@ HeadlessImage::HeadlessImage(HeadlessBackend& backend, ControlEvents& events)
     backend_.images_.push_back(this);
 }
 
-HeadlessImage::~HeadlessImage() { HeadlessBackend::forget(backend_.images_, this); }
+HeadlessImage::~HeadlessImage() {
+    HeadlessBackend::forget(backend_.images_, this);
+}
 
-void HeadlessImage::press(int button) { events_.control_mouse_down(button); }
+void HeadlessImage::press(int button) {
+    events_.control_mouse_down(button);
+}
 
 // A double click is two presses: the first one arrives as a press.
 void HeadlessImage::double_click() {
@@ -87,7 +107,9 @@ HeadlessTimer::HeadlessTimer(HeadlessBackend& backend, TimerEvents& events)
     backend_.timers_.push_back(this);
 }
 
-HeadlessTimer::~HeadlessTimer() { HeadlessBackend::forget(backend_.timers_, this); }
+HeadlessTimer::~HeadlessTimer() {
+    HeadlessBackend::forget(backend_.timers_, this);
+}
 
 void HeadlessTimer::start(int interval_ms) {
     running_ = true;
@@ -144,7 +166,8 @@ void HeadlessBackend::advance(int ms) {
     for (;;) {
         HeadlessTimer* next = nullptr;
         for (HeadlessTimer* timer : timers_)
-            if (timer->running_ && timer->next_due_ <= until && (!next || timer->next_due_ < next->next_due_))
+            if (timer->running_ && timer->next_due_ <= until &&
+                (!next || timer->next_due_ < next->next_due_))
                 next = timer;
         if (!next || ended_) break;
         now_ms_ = next->next_due_;

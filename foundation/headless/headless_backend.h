@@ -22,7 +22,7 @@ struct Settings {
 class HeadlessBackend;
 
 class HeadlessWindow : public WindowPeer {
-public:
+  public:
     HeadlessWindow(HeadlessBackend& backend, const WindowDesign& design, WindowEvents& events);
     ~HeadlessWindow() override;
 
@@ -53,7 +53,7 @@ public:
     void user_close();
     void press(int button);  // on the bare client area
 
-private:
+  private:
     HeadlessBackend& backend_;
     WindowDesign design_;
     WindowEvents& events_;
@@ -68,7 +68,7 @@ private:
 // The state every control peer keeps, over the peer interface it implements.
 template <class Peer>
 class HeadlessControl : public Peer {
-public:
+  public:
     void set_geometry(PixelRect rect) override { rect_ = rect; }
     void set_visible(bool visible) override { visible_ = visible; }
     void set_enabled(bool enabled) override { enabled_ = enabled; }
@@ -76,19 +76,21 @@ public:
     bool visible() const { return visible_; }
     bool enabled() const { return enabled_; }
 
-private:
+  private:
     PixelRect rect_;
     bool visible_ = false;
     bool enabled_ = true;
 };
 
 class HeadlessButton : public HeadlessControl<ButtonPeer> {
-public:
+  public:
     HeadlessButton(HeadlessBackend& backend, ControlEvents& events);
     ~HeadlessButton() override;
     void set_caption(const std::string& utf8) override { caption_ = utf8; }
     void set_font(const FontSpec& font) override { font_ = font; }
-    void set_picture(std::shared_ptr<const Picture> picture) override { picture_ = std::move(picture); }
+    void set_picture(std::shared_ptr<const Picture> picture) override {
+        picture_ = std::move(picture);
+    }
 
     const std::string& caption() const { return caption_; }
     const FontSpec& font() const { return font_; }
@@ -96,7 +98,7 @@ public:
     // A click as the user makes it: a disabled button does not take it.
     void click();
 
-private:
+  private:
     HeadlessBackend& backend_;
     ControlEvents& events_;
     std::string caption_;
@@ -105,10 +107,12 @@ private:
 };
 
 class HeadlessImage : public HeadlessControl<ImagePeer> {
-public:
+  public:
     HeadlessImage(HeadlessBackend& backend, ControlEvents& events);
     ~HeadlessImage() override;
-    void set_picture(std::shared_ptr<const Picture> picture) override { picture_ = std::move(picture); }
+    void set_picture(std::shared_ptr<const Picture> picture) override {
+        picture_ = std::move(picture);
+    }
     void set_stretch(bool stretch) override { stretch_ = stretch; }
 
     const Picture* picture() const { return picture_.get(); }
@@ -116,7 +120,7 @@ public:
     void press(int button);
     void double_click();
 
-private:
+  private:
     HeadlessBackend& backend_;
     ControlEvents& events_;
     std::shared_ptr<const Picture> picture_;
@@ -124,7 +128,7 @@ private:
 };
 
 class HeadlessTimer : public TimerPeer {
-public:
+  public:
     HeadlessTimer(HeadlessBackend& backend, TimerEvents& events);
     ~HeadlessTimer() override;
     void start(int interval_ms) override;
@@ -133,7 +137,7 @@ public:
     bool running() const { return running_; }
     int interval() const { return interval_; }
 
-private:
+  private:
     friend class HeadlessBackend;
     HeadlessBackend& backend_;
     TimerEvents& events_;
@@ -143,13 +147,14 @@ private:
 };
 
 class HeadlessBackend : public Backend {
-public:
+  public:
     explicit HeadlessBackend(Settings settings = {});
 
     double twips_per_pixel() override { return settings_.twips_per_pixel; }
     PixelRect work_area() override { return settings_.work_area; }
     int max_window_pixels() override { return settings_.max_window_pixels; }
-    std::unique_ptr<WindowPeer> create_window(const WindowDesign& design, WindowEvents& events) override;
+    std::unique_ptr<WindowPeer> create_window(const WindowDesign& design,
+                                              WindowEvents& events) override;
     std::unique_ptr<ButtonPeer> create_button(WindowPeer& window, ControlEvents& events) override;
     std::unique_ptr<ImagePeer> create_image(WindowPeer& window, ControlEvents& events) override;
     std::unique_ptr<TimerPeer> create_timer(TimerEvents& events) override;
@@ -173,7 +178,7 @@ public:
     bool ended() const { return ended_; }
     int exit_status() const { return exit_status_; }
 
-private:
+  private:
     friend class HeadlessWindow;
     friend class HeadlessButton;
     friend class HeadlessImage;

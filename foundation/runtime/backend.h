@@ -44,13 +44,13 @@ enum class BorderStyle { FixedSingle, Sizable };
 
 struct WindowDesign {
     BorderStyle border = BorderStyle::Sizable;
-    std::string title;      // UTF-8
+    std::string title;          // UTF-8
     std::string_view icon_png;  // the window's icon as PNG bytes; empty for none
 };
 
 // Events that peers report; the model turns them into handler calls.
 class WindowEvents {
-public:
+  public:
     virtual ~WindowEvents() = default;
     // The window manager or the user changed the window: its outer
     // rectangle (frame included) and whether it is maximised.
@@ -60,7 +60,7 @@ public:
 };
 
 class ControlEvents {
-public:
+  public:
     virtual ~ControlEvents() = default;
     virtual void control_clicked() {}
     virtual void control_mouse_down(int /*button*/) {}
@@ -68,13 +68,13 @@ public:
 };
 
 class TimerEvents {
-public:
+  public:
     virtual ~TimerEvents() = default;
     virtual void timer_ticked() = 0;
 };
 
 class WindowPeer {
-public:
+  public:
     virtual ~WindowPeer() = default;
     // The frame as the window manager draws it now; zero without one.
     virtual FrameExtents frame_extents() = 0;
@@ -98,7 +98,7 @@ public:
 };
 
 class ControlPeer {
-public:
+  public:
     virtual ~ControlPeer() = default;
     virtual void set_geometry(PixelRect client_rect) = 0;
     virtual void set_visible(bool visible) = 0;
@@ -106,7 +106,7 @@ public:
 };
 
 class ButtonPeer : public ControlPeer {
-public:
+  public:
     virtual void set_caption(const std::string& utf8) = 0;
     virtual void set_font(const FontSpec& font) = 0;
     // Shown centred and clipped; null for none.
@@ -114,7 +114,7 @@ public:
 };
 
 class ImagePeer : public ControlPeer {
-public:
+  public:
     virtual void set_picture(std::shared_ptr<const Picture> picture) = 0;
     // On: the picture is drawn scaled to the control's size; off: unscaled
     // from the top-left corner, clipped.
@@ -122,7 +122,7 @@ public:
 };
 
 class TimerPeer {
-public:
+  public:
     virtual ~TimerPeer() = default;
     // Ticks every interval_ms from now on (restarts the countdown).
     virtual void start(int interval_ms) = 0;
@@ -130,7 +130,7 @@ public:
 };
 
 class Backend {
-public:
+  public:
     virtual ~Backend() = default;
 
     virtual double twips_per_pixel() = 0;
@@ -143,8 +143,7 @@ public:
                                                       WindowEvents& events) = 0;
     virtual std::unique_ptr<ButtonPeer> create_button(WindowPeer& window,
                                                       ControlEvents& events) = 0;
-    virtual std::unique_ptr<ImagePeer> create_image(WindowPeer& window,
-                                                    ControlEvents& events) = 0;
+    virtual std::unique_ptr<ImagePeer> create_image(WindowPeer& window, ControlEvents& events) = 0;
     virtual std::unique_ptr<TimerPeer> create_timer(TimerEvents& events) = 0;
 
     // Plays a sound file without waiting for it; a file that cannot be

@@ -18,7 +18,9 @@ Control::Control(Form& form, const ControlDesign& design)
     form.register_control(this);
 }
 
-void Control::load_form() { form_.load_if_needed(); }
+void Control::load_form() {
+    form_.load_if_needed();
+}
 
 Single Control::left() {
     load_form();
@@ -90,7 +92,9 @@ void Control::set_visible(bool visible) {
     peer().set_visible(visible);
 }
 
-void Control::apply_geometry() { peer().set_geometry(rect_); }
+void Control::apply_geometry() {
+    peer().set_geometry(rect_);
+}
 
 // Called by the form while it loads: the designed values become real.
 void Control::create_peer_common() {

@@ -26,7 +26,7 @@ struct ControlDesign {
 };
 
 class Control {
-public:
+  public:
     virtual ~Control() = default;
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
@@ -43,7 +43,7 @@ public:
     bool visible();
     void set_visible(bool visible);
 
-protected:
+  protected:
     Control(Form& form, const ControlDesign& design);
 
     void load_form();
@@ -51,19 +51,18 @@ protected:
     // Sets the size in pixels directly (an image sized to its picture).
     void set_pixel_size(int width, int height);
 
-private:
+  private:
     friend class Form;
     // Creates the native control and gives it the designed values.
     virtual void create_peer(Backend& backend, WindowPeer& window) = 0;
     virtual ControlPeer& peer() = 0;
     void apply_geometry();
 
-protected:
+  protected:
     // Gives a newly made peer the designed geometry and visibility.
     void create_peer_common();
 
-private:
-
+  private:
     Form& form_;
     ControlDesign design_;
     PixelRect rect_;
@@ -83,7 +82,7 @@ struct ButtonDesign {
 };
 
 class CommandButton : public Control, private ControlEvents {
-public:
+  public:
     CommandButton(Form& form, ButtonDesign design);
 
     const Text& caption();
@@ -99,7 +98,7 @@ public:
 
     std::function<void()> on_click;
 
-private:
+  private:
     void create_peer(Backend& backend, WindowPeer& window) override;
     ControlPeer& peer() override { return *peer_; }
     void control_clicked() override;
@@ -109,7 +108,7 @@ private:
 };
 
 class Image : public Control, private ControlEvents {
-public:
+  public:
     Image(Form& form, const ControlDesign& design);
 
     std::shared_ptr<const Picture> picture();
@@ -121,7 +120,7 @@ public:
     std::function<void(int button)> on_mouse_down;
     std::function<void()> on_double_click;
 
-private:
+  private:
     void create_peer(Backend& backend, WindowPeer& window) override;
     ControlPeer& peer() override { return *peer_; }
     void control_mouse_down(int button) override;
@@ -134,7 +133,7 @@ private:
 
 // Ticks every Interval milliseconds while Enabled and Interval > 0.
 class Timer : private TimerEvents {
-public:
+  public:
     Timer(Form& form, int interval_ms, bool enabled);
     Timer(const Timer&) = delete;
     Timer& operator=(const Timer&) = delete;
@@ -147,7 +146,7 @@ public:
 
     std::function<void()> on_timer;
 
-private:
+  private:
     friend class Form;
     void create_peer(Backend& backend);
     void restart();

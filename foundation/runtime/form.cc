@@ -125,10 +125,11 @@ int Form::min_outer_height() {
 void Form::check_client_size(int outer_width, int outer_height) {
     FrameExtents frame = peer_->frame_extents();
     int limit = toolkit_.backend().max_window_pixels();
-    if (outer_width - frame.left - frame.right > limit || outer_height - frame.top - frame.bottom > limit)
-        raise_error(ErrorCode::InvalidPropertyValue,
-                    "window size " + std::to_string(outer_width) + "x" + std::to_string(outer_height) +
-                        " pixels is more than the display takes");
+    if (outer_width - frame.left - frame.right > limit ||
+        outer_height - frame.top - frame.bottom > limit)
+        raise_error(ErrorCode::InvalidPropertyValue, "window size " + std::to_string(outer_width) +
+                                                         "x" + std::to_string(outer_height) +
+                                                         " pixels is more than the display takes");
 }
 
 // Sizing a maximised window makes it a normal window first, as the window
@@ -207,7 +208,9 @@ WindowPeer& Form::window() {
     return *peer_;
 }
 
-void Form::unload() { toolkit_.end_program(0); }
+void Form::unload() {
+    toolkit_.end_program(0);
+}
 
 void Form::window_configured(PixelRect outer, bool maximised) {
     toolkit_.run_handler([&] {
@@ -221,7 +224,9 @@ void Form::window_configured(PixelRect outer, bool maximised) {
     });
 }
 
-void Form::window_close_requested() { toolkit_.end_program(0); }
+void Form::window_close_requested() {
+    toolkit_.end_program(0);
+}
 
 void Form::window_mouse_down(int button) {
     toolkit_.run_handler([&] { Form_MouseDown(button); });

@@ -40,7 +40,7 @@ inline constexpr int kWindowNormal = 0;
 inline constexpr int kWindowMaximised = 2;
 
 class Form : private WindowEvents {
-public:
+  public:
     Form(Toolkit& toolkit, FormDesign design);
     ~Form() override;
     Form(const Form&) = delete;
@@ -76,13 +76,13 @@ public:
 
     bool loaded() const { return state_ != LoadState::Unloaded; }
 
-protected:
+  protected:
     // Handlers a form may provide.
     virtual void Form_Load() {}
     virtual void Form_Resize() {}
     virtual void Form_MouseDown(int /*button*/) {}
 
-private:
+  private:
     friend class Control;
     friend class Timer;
     enum class LoadState { Unloaded, Loading, Loaded };
@@ -110,8 +110,8 @@ private:
     std::vector<Control*> controls_;
     std::vector<Timer*> timers_;
 
-    PixelRect outer_;          // the window's outer rectangle now
-    PixelRect normal_outer_;   // where a maximised window returns to
+    PixelRect outer_;         // the window's outer rectangle now
+    PixelRect normal_outer_;  // where a maximised window returns to
     int window_state_ = kWindowNormal;
     bool visible_ = false;
     bool shown_before_ = false;

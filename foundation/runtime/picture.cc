@@ -28,7 +28,9 @@ struct JpegSize {
     int height;
 };
 
-int read_byte(std::FILE* file) { return std::fgetc(file); }
+int read_byte(std::FILE* file) {
+    return std::fgetc(file);
+}
 
 int read_u16(std::FILE* file) {
     int high = read_byte(file);
@@ -67,7 +69,88 @@ std::optional<JpegSize> read_jpeg_size(std::FILE* file) {
     }
 }
 
-int scaled(int size, int denominator) { return (size + denominator - 1) / denominator; }
+// Follows the JPEG's marker structure as its bytes stream by, to tell a
+// complete file (one that reaches its end-of-image marker) from a truncated
+// one, which the decoder would otherwise fill up with grey without a word.
+class JpegCompleteness {
+  public:
+    void feed(const unsigned char* bytes, std::size_t count) {
+        for (std::size_t i = 0; i < count && state_ != State::Done; ++i) step(bytes[i]);
+    }
+    bool complete() const { return state_ == State::Done; }
+
+  private:
+    enum class State {
+        Start,
+        Marker,
+        Code,
+        LengthHigh,
+        LengthLow,
+        Segment,
+        Entropy,
+        EntropyMarker,
+        Done
+    };
+
+    void step(unsigned char byte) {
+        switch (state_) {
+            case State::Start:  // FF D8
+                state_ = byte == 0xFF ? State::Code : State::Start;
+                break;
+            case State::Marker:
+                if (byte == 0xFF) state_ = State::Code;
+                break;
+            case State::Code:
+                code(byte);
+                break;
+            case State::LengthHigh:
+                remaining_ = std::size_t{byte} << 8;
+                state_ = State::LengthLow;
+                break;
+            case State::LengthLow:
+                remaining_ |= byte;
+                remaining_ = remaining_ >= 2 ? remaining_ - 2 : 0;
+                state_ = remaining_ ? State::Segment : after_segment_;
+                break;
+            case State::Segment:
+                if (--remaining_ == 0) state_ = after_segment_;
+                break;
+            case State::Entropy:
+                if (byte == 0xFF) state_ = State::EntropyMarker;
+                break;
+            case State::EntropyMarker:
+                // Stuffed zero, restart marker or fill byte: still scan data.
+                if (byte == 0x00 || (byte >= 0xD0 && byte <= 0xD7))
+                    state_ = State::Entropy;
+                else if (byte != 0xFF)
+                    code(byte);
+                break;
+            case State::Done:
+                break;
+        }
+    }
+
+    void code(unsigned char marker) {
+        if (marker == 0xFF) return;  // fill byte
+        if (marker == 0xD9) {
+            state_ = State::Done;
+        } else if (marker == 0xD8 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
+            state_ = State::Marker;  // no length follows
+        } else {
+            // Start of scan: its header, then entropy-coded data.
+            after_segment_ = marker == 0xDA ? State::Entropy : State::Marker;
+            state_ = State::LengthHigh;
+        }
+    }
+
+    State state_ = State::Start;
+    State after_segment_ = State::Marker;
+    std::size_t remaining_ = 0;
+};
+
+int scaled(int size, int denominator) {
+    return (size + denominator - 1) / denominator;
+}
 
 [[noreturn]] void invalid_picture(const Text& windows_path, const std::string& host_path,
                                   const std::string& reason) {
@@ -97,7 +180,8 @@ cairo_surface_t* surface_from_pixbuf(GdkPixbuf* pixbuf) {
     int target_stride = cairo_image_surface_get_stride(surface);
     for (int y = 0; y < height; ++y) {
         const guchar* in = source + static_cast<std::size_t>(y) * source_stride;
-        auto* out = reinterpret_cast<std::uint32_t*>(target + static_cast<std::size_t>(y) * target_stride);
+        auto* out =
+            reinterpret_cast<std::uint32_t*>(target + static_cast<std::size_t>(y) * target_stride);
         for (int x = 0; x < width; ++x, in += channels) {
             std::uint32_t a = alpha ? in[3] : 0xFF;
             // Premultiplied, as cairo keeps ARGB32.
@@ -118,7 +202,8 @@ struct LoaderDeleter {
 cairo_surface_t* decode_jpeg(std::FILE* file, int width, int height, const Text& windows_path,
                              const std::string& host_path) {
     GError* error = nullptr;
-    std::unique_ptr<GdkPixbufLoader, LoaderDeleter> loader(gdk_pixbuf_loader_new_with_type("jpeg", &error));
+    std::unique_ptr<GdkPixbufLoader, LoaderDeleter> loader(
+        gdk_pixbuf_loader_new_with_type("jpeg", &error));
     if (!loader) {
         std::string reason = error ? error->message : "no JPEG decoder";
         g_clear_error(&error);
@@ -127,15 +212,19 @@ cairo_surface_t* decode_jpeg(std::FILE* file, int width, int height, const Text&
     gdk_pixbuf_loader_set_size(loader.get(), width, height);
     std::rewind(file);
     std::vector<guchar> chunk(kReadChunk);
+    JpegCompleteness completeness;
     bool ok = true;
     while (ok) {
         std::size_t got = std::fread(chunk.data(), 1, chunk.size(), file);
         if (got == 0) break;
+        completeness.feed(chunk.data(), got);
         ok = gdk_pixbuf_loader_write(loader.get(), chunk.data(), got, &error);
     }
     // Closed exactly once, also after a failed write, so the decoder lets go.
     bool closed = gdk_pixbuf_loader_close(loader.get(), ok ? &error : nullptr);
     ok = ok && closed;
+    if (ok && !completeness.complete())
+        invalid_picture(windows_path, host_path, "the file ends early");
     GdkPixbuf* pixbuf = ok ? gdk_pixbuf_loader_get_pixbuf(loader.get()) : nullptr;
     if (!pixbuf) {
         std::string reason = error ? error->message : "the picture does not decode";
@@ -150,17 +239,24 @@ cairo_surface_t* decode_jpeg(std::FILE* file, int width, int height, const Text&
 Picture::Picture(int natural_width, int natural_height, cairo_surface_t* decoded)
     : width_(natural_width), height_(natural_height), surface_(decoded) {}
 
-Picture::~Picture() { cairo_surface_destroy(surface_); }
+Picture::~Picture() {
+    cairo_surface_destroy(surface_);
+}
 
-int Picture::decoded_width() const { return cairo_image_surface_get_width(surface_); }
-int Picture::decoded_height() const { return cairo_image_surface_get_height(surface_); }
+int Picture::decoded_width() const {
+    return cairo_image_surface_get_width(surface_);
+}
+int Picture::decoded_height() const {
+    return cairo_image_surface_get_height(surface_);
+}
 
 int dct_denominator(int width, int height, double display_scale) {
     double shown_width = std::floor(width * display_scale);
     double shown_height = std::floor(height * display_scale);
     int chosen = 1;
     for (int denominator : {2, 4, 8}) {
-        if (scaled(width, denominator) < shown_width || scaled(height, denominator) < shown_height) break;
+        if (scaled(width, denominator) < shown_width || scaled(height, denominator) < shown_height)
+            break;
         chosen = denominator;
     }
     return chosen;
@@ -176,8 +272,7 @@ std::shared_ptr<const Picture> LoadPicture(const Text& windows_path, double disp
 }
 
 std::shared_ptr<const Picture> load_picture_file(const std::string& host_path,
-                                                 const Text& windows_path,
-                                                 double display_scale) {
+                                                 const Text& windows_path, double display_scale) {
     File file(std::fopen(host_path.c_str(), "rb"));
     if (!file) raise_error(ErrorCode::FileNotFound, describe_path(windows_path, host_path));
     std::optional<JpegSize> size = read_jpeg_size(file.get());

@@ -20,7 +20,7 @@ namespace orn {
 inline constexpr std::size_t kPictureMemoryBudget = std::size_t{256} << 20;
 
 class Picture {
-public:
+  public:
     // Takes ownership of an image surface (CAIRO_FORMAT_RGB24 or ARGB32).
     Picture(int natural_width, int natural_height, cairo_surface_t* decoded);
     ~Picture();
@@ -35,7 +35,7 @@ public:
     int decoded_width() const;
     int decoded_height() const;
 
-private:
+  private:
     int width_;
     int height_;
     cairo_surface_t* surface_;
@@ -53,8 +53,7 @@ std::shared_ptr<const Picture> LoadPicture(const Text& windows_path, double disp
 
 // The same for a host path; windows_path names the file in messages.
 std::shared_ptr<const Picture> load_picture_file(const std::string& host_path,
-                                                 const Text& windows_path,
-                                                 double display_scale);
+                                                 const Text& windows_path, double display_scale);
 
 // A picture from an image file of any format gdk-pixbuf reads (PNG for the
 // programs' own button images), at its full size.

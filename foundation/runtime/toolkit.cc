@@ -9,7 +9,9 @@
 namespace orn {
 
 Toolkit::Toolkit(Backend& backend, std::string program_name, Text argument_string)
-    : backend_(backend), program_name_(std::move(program_name)), argument_(std::move(argument_string)) {}
+    : backend_(backend),
+      program_name_(std::move(program_name)),
+      argument_(std::move(argument_string)) {}
 
 int Toolkit::to_pixels(Single twips) {
     double pixels = std::nearbyint(static_cast<double>(twips) / backend_.twips_per_pixel());
@@ -50,8 +52,8 @@ void Toolkit::report_fatal(const RuntimeError& error) {
     fatal_message_ = error.what();
     std::fprintf(stderr, "%s: %s\n", program_name_.c_str(), fatal_message_.c_str());
     std::fflush(stderr);
-    std::string dialog_text =
-        "Run-time error '" + std::to_string(static_cast<int>(error.code())) + "':\n\n" + fatal_message_;
+    std::string dialog_text = "Run-time error '" + std::to_string(static_cast<int>(error.code())) +
+                              "':\n\n" + fatal_message_;
     backend_.show_error(program_name_, dialog_text);
     backend_.end_program(1);
 }

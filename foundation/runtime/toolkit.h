@@ -15,7 +15,7 @@ namespace orn {
 class RuntimeError;
 
 class Toolkit {
-public:
+  public:
     Toolkit(Backend& backend, std::string program_name, Text argument_string);
 
     Backend& backend() { return backend_; }
@@ -43,7 +43,7 @@ public:
     // The message of the run-time error that ended the program, if one did.
     const std::string& fatal_message() const { return fatal_message_; }
 
-private:
+  private:
     void report_fatal(const RuntimeError& error);
 
     Backend& backend_;

@@ -14,7 +14,9 @@ Text read_caption_line(const Text& caption_file) {
     return line;
 }
 
-Text caption_text_from_line(const Text& caption_line) { return caption_line + kCaptionGap; }
+Text caption_text_from_line(const Text& caption_line) {
+    return caption_line + kCaptionGap;
+}
 
 Text rotate_caption(const Text& caption_text) {
     long length = static_cast<long>(caption_text.size());

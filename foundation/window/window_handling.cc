@@ -14,9 +14,13 @@ std::int16_t measure_frame_height(Form& form) {
     return frame_height;
 }
 
-void make_topmost(Form& form) { form.window().set_keep_above(); }
+void make_topmost(Form& form) {
+    form.window().set_keep_above();
+}
 
-void drag_window(Form& form) { form.window().begin_drag(); }
+void drag_window(Form& form) {
+    form.window().begin_drag();
+}
 
 void play_sound_async(Toolkit& toolkit, const Text& windows_path) {
     ResolvedPath resolved = resolve_host_path(windows_path, HostEnvironment::from_process());
