@@ -18,6 +18,7 @@ enum class ErrorCode : int {
     OutOfMemory = 7,
     FloatingPointFault = 11,
     FileNotFound = 53,
+    DeviceIOError = 57,  // a read failed after the file was opened
     ReadPastEnd = 62,
     PathNotFound = 76,
     InvalidPropertyValue = 380,
@@ -28,7 +29,7 @@ enum class ErrorCode : int {
 const char* error_name(ErrorCode code);
 
 class RuntimeError : public std::runtime_error {
-public:
+  public:
     // detail: what the error is about, e.g. the Windows path and the host
     // path it was looked for at. Empty when the name says it all.
     explicit RuntimeError(ErrorCode code, const std::string& detail = {});
@@ -36,7 +37,7 @@ public:
     ErrorCode code() const { return code_; }
     const std::string& detail() const { return detail_; }
 
-private:
+  private:
     ErrorCode code_;
     std::string detail_;
 };

@@ -21,6 +21,8 @@ Text trim_spaces(const Text& s);
 // U+FFFD). to_utf8 never fails: a lone surrogate becomes U+FFFD, so any Text
 // can be shown in a title or used in a message.
 Text from_utf8(std::string_view utf8);
+// Well-formed UTF-8: no overlong forms, no surrogates, nothing past U+10FFFF.
+bool is_valid_utf8(std::string_view bytes);
 std::string to_utf8(const Text& text);
 
 // Text for a window title or label: as to_utf8, with NUL characters (which

@@ -15,10 +15,12 @@
 namespace orn {
 
 class TextInput {
-public:
+  public:
     // Longest line accepted, in bytes; a longer one is an Out of memory
     // error instead of an allocation without bound.
     static constexpr std::size_t kMaxLineBytes = 1 << 20;
+    // A file is read in chunks of this size, so memory stays bounded.
+    static constexpr std::size_t kChunkBytes = std::size_t{64} * 1024;
 
     TextInput();
     ~TextInput();
@@ -34,11 +36,12 @@ public:
     void open_bytes(std::string bytes);
 
     bool eof();
-    // Read past end of file when eof() is true.
+    // Read past end of file when eof() is true; Device I/O error when the
+    // system fails to read the file.
     Text read_line();
     void close();
 
-private:
+  private:
     int next_byte();  // -1 at the end
     int peek_byte();
     void refill();
