@@ -44,6 +44,12 @@ Single zoomed(std::int16_t zoom_percent, Single natural) {
 
 }  // namespace
 
+Text locate_figure_file(const Text& argument) {
+    Text item_name = item_name_from_argument(argument);
+    Text root = read_content_roots(item_name).content_root;
+    return figure_directory(root) + item_stem(item_name).stem + u".jpg";
+}
+
 frm1::frm1(Toolkit& toolkit)
     : Form(toolkit, form_design()),
       image1(*this, {120, 120, 5415, 3975}),

@@ -11,6 +11,10 @@
 
 namespace orn::figure {
 
+// The figure file that start-up will load for this argument string, found
+// the same way; for decoding it ahead while the window is being created.
+Text locate_figure_file(const Text& argument);
+
 class frm1 : public Form {
   public:
     explicit frm1(Toolkit& toolkit);

@@ -241,6 +241,10 @@ class GtkTimerPeer : public TimerPeer {
 class GtkWindowPeer : public WindowPeer {
   public:
     GtkWindowPeer(const WindowDesign& design, WindowEvents& events);
+    ~GtkWindowPeer() override {
+        visibility_update_.disconnect();
+        settle_timer_.disconnect();
+    }
 
     Gtk::Layout& layout() { return layout_; }
 
@@ -256,6 +260,7 @@ class GtkWindowPeer : public WindowPeer {
 
   private:
     void set_icon(std::string_view png);
+    void apply_visibility();
     void apply_client_size(PixelRect outer);
     void expect_geometry();
     bool on_configure(GdkEventConfigure* event);
@@ -274,6 +279,8 @@ class GtkWindowPeer : public WindowPeer {
     bool managed_;  // a window manager frames the window
     FrameExtents frame_;
     bool keep_above_ = false;
+    bool wanted_visible_ = false;
+    sigc::connection visibility_update_;
 
     // What the model believes, and whether a change it asked for is on its way.
     PixelRect model_outer_;
@@ -365,8 +372,23 @@ void GtkWindowPeer::set_outer_geometry(PixelRect outer) {
     expect_geometry();
 }
 
+// Showing and hiding take effect when the event loop next runs: start-up
+// shows, hides and shows the window again while it lays it out, and the
+// user sees (and the window manager maps) only the window as it ends up.
 void GtkWindowPeer::set_visible(bool visible) {
-    if (visible) {
+    wanted_visible_ = visible;
+    if (visibility_update_.connected()) return;
+    visibility_update_ = Glib::signal_idle().connect(
+        [this] {
+            apply_visibility();
+            return false;
+        },
+        Glib::PRIORITY_HIGH_IDLE);
+}
+
+void GtkWindowPeer::apply_visibility() {
+    if (wanted_visible_ == window_.get_visible()) return;
+    if (wanted_visible_) {
         // A window shown again is placed where it was, not where the window
         // manager would centre it.
         window_.move(model_outer_.x, model_outer_.y);

@@ -2,151 +2,24 @@
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
 
-#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
-#include <memory>
-#include <optional>
-#include <vector>
+#include <functional>
+#include <future>
+#include <mutex>
+#include <string_view>
 
 #include "runtime/errors.h"
 #include "runtime/hostpath.h"
+#include "runtime/jpeg_structure.h"
 
 namespace orn {
 
 namespace {
 
-constexpr std::size_t kReadChunk = 64 * 1024;
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-struct JpegSize {
-    int width;
-    int height;
-};
-
-int read_byte(std::FILE* file) {
-    return std::fgetc(file);
-}
-
-int read_u16(std::FILE* file) {
-    int high = read_byte(file);
-    int low = read_byte(file);
-    if (high < 0 || low < 0) return -1;
-    return high << 8 | low;
-}
-
-bool is_start_of_frame(int marker) {
-    // SOF0..SOF15 except DHT (C4), JPG (C8) and DAC (CC).
-    return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
-}
-
-// Reads the markers up to the frame header for the picture's size, so that
-// the memory it needs is known before the decoder allocates anything.
-std::optional<JpegSize> read_jpeg_size(std::FILE* file) {
-    if (read_byte(file) != 0xFF || read_byte(file) != 0xD8) return std::nullopt;
-    for (;;) {
-        int byte = read_byte(file);
-        if (byte != 0xFF) return std::nullopt;
-        int marker;
-        do marker = read_byte(file);
-        while (marker == 0xFF);  // fill bytes
-        if (marker < 0 || marker == 0xD9 || marker == 0xDA) return std::nullopt;
-        if (marker >= 0xD0 && marker <= 0xD7) continue;  // restart markers carry no length
-        int length = read_u16(file);
-        if (length < 2) return std::nullopt;
-        if (is_start_of_frame(marker)) {
-            if (read_byte(file) < 0) return std::nullopt;  // sample precision
-            int height = read_u16(file);
-            int width = read_u16(file);
-            if (width <= 0 || height <= 0) return std::nullopt;
-            return JpegSize{width, height};
-        }
-        if (std::fseek(file, length - 2, SEEK_CUR) != 0) return std::nullopt;
-    }
-}
-
-// Follows the JPEG's marker structure as its bytes stream by, to tell a
-// complete file (one that reaches its end-of-image marker) from a truncated
-// one, which the decoder would otherwise fill up with grey without a word.
-class JpegCompleteness {
-  public:
-    void feed(const unsigned char* bytes, std::size_t count) {
-        for (std::size_t i = 0; i < count && state_ != State::Done; ++i) step(bytes[i]);
-    }
-    bool complete() const { return state_ == State::Done; }
-
-  private:
-    enum class State {
-        Start,
-        Marker,
-        Code,
-        LengthHigh,
-        LengthLow,
-        Segment,
-        Entropy,
-        EntropyMarker,
-        Done
-    };
-
-    void step(unsigned char byte) {
-        switch (state_) {
-            case State::Start:  // FF D8
-                state_ = byte == 0xFF ? State::Code : State::Start;
-                break;
-            case State::Marker:
-                if (byte == 0xFF) state_ = State::Code;
-                break;
-            case State::Code:
-                code(byte);
-                break;
-            case State::LengthHigh:
-                remaining_ = std::size_t{byte} << 8;
-                state_ = State::LengthLow;
-                break;
-            case State::LengthLow:
-                remaining_ |= byte;
-                remaining_ = remaining_ >= 2 ? remaining_ - 2 : 0;
-                state_ = remaining_ ? State::Segment : after_segment_;
-                break;
-            case State::Segment:
-                if (--remaining_ == 0) state_ = after_segment_;
-                break;
-            case State::Entropy:
-                if (byte == 0xFF) state_ = State::EntropyMarker;
-                break;
-            case State::EntropyMarker:
-                // Stuffed zero, restart marker or fill byte: still scan data.
-                if (byte == 0x00 || (byte >= 0xD0 && byte <= 0xD7))
-                    state_ = State::Entropy;
-                else if (byte != 0xFF)
-                    code(byte);
-                break;
-            case State::Done:
-                break;
-        }
-    }
-
-    void code(unsigned char marker) {
-        if (marker == 0xFF) return;  // fill byte
-        if (marker == 0xD9) {
-            state_ = State::Done;
-        } else if (marker == 0xD8 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
-            state_ = State::Marker;  // no length follows
-        } else {
-            // Start of scan: its header, then entropy-coded data.
-            after_segment_ = marker == 0xDA ? State::Entropy : State::Marker;
-            state_ = State::LengthHigh;
-        }
-    }
-
-    State state_ = State::Start;
-    State after_segment_ = State::Marker;
-    std::size_t remaining_ = 0;
-};
+// The decoder's RGB buffer and the surface drawn from exist together for a moment.
+constexpr std::size_t kBytesPerDecodedPixel = 3 + 4;
 
 int scaled(int size, int denominator) {
     return (size + denominator - 1) / denominator;
@@ -157,6 +30,27 @@ int scaled(int size, int denominator) {
     std::string detail = describe_path(windows_path, host_path);
     if (!reason.empty()) detail += ": " + reason;
     raise_error(ErrorCode::InvalidPicture, detail);
+}
+
+[[noreturn]] void out_of_memory(const Text& windows_path, const std::string& host_path,
+                                const std::string& what) {
+    raise_error(ErrorCode::OutOfMemory, describe_path(windows_path, host_path) + ": " + what);
+}
+
+// The whole file: the decoder reads it in one go, and its bytes tell
+// whether it is the file decoded last time.
+std::string read_file(const std::string& host_path, const Text& windows_path) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(host_path.c_str(), "rb"),
+                                                         std::fclose);
+    if (!file) raise_error(ErrorCode::FileNotFound, describe_path(windows_path, host_path));
+    std::string bytes;
+    char chunk[1 << 16];
+    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;) {
+        if (bytes.size() + got > kPictureMemoryBudget)
+            out_of_memory(windows_path, host_path, "file larger than any picture");
+        bytes.append(chunk, got);
+    }
+    return bytes;
 }
 
 // RGB rows of a pixbuf into a cairo image surface (the form cairo draws
@@ -170,8 +64,7 @@ cairo_surface_t* surface_from_pixbuf(GdkPixbuf* pixbuf) {
         cairo_image_surface_create(alpha ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, width, height);
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(surface);
-        raise_error(ErrorCode::OutOfMemory, "picture of " + std::to_string(width) + "x" +
-                                                std::to_string(height) + " pixels");
+        return nullptr;
     }
     cairo_surface_flush(surface);
     const guchar* source = gdk_pixbuf_read_pixels(pixbuf);
@@ -193,45 +86,108 @@ cairo_surface_t* surface_from_pixbuf(GdkPixbuf* pixbuf) {
     return surface;
 }
 
-struct LoaderDeleter {
-    void operator()(GdkPixbufLoader* loader) const { g_object_unref(loader); }
+// Decodes JPEG bytes with gdk-pixbuf, asking for exactly the size the DCT
+// scale gives so that it does not rescale afterwards. Null on failure, with
+// the decoder's reason.
+cairo_surface_t* decode_jpeg(std::string_view bytes, int width, int height, std::string& reason) {
+    GError* error = nullptr;
+    GdkPixbufLoader* loader = gdk_pixbuf_loader_new_with_type("jpeg", &error);
+    if (!loader) {
+        reason = error ? error->message : "no JPEG decoder";
+        g_clear_error(&error);
+        return nullptr;
+    }
+    gdk_pixbuf_loader_set_size(loader, width, height);
+    bool ok = gdk_pixbuf_loader_write(loader, reinterpret_cast<const guchar*>(bytes.data()),
+                                      bytes.size(), &error);
+    // Closed exactly once, also after a failed write, so the decoder lets go.
+    bool closed = gdk_pixbuf_loader_close(loader, ok ? &error : nullptr);
+    GdkPixbuf* pixbuf = ok && closed ? gdk_pixbuf_loader_get_pixbuf(loader) : nullptr;
+    cairo_surface_t* surface = pixbuf ? surface_from_pixbuf(pixbuf) : nullptr;
+    if (!pixbuf) reason = error ? error->message : "the picture does not decode";
+    if (pixbuf && !surface) reason = "no memory for the decoded picture";
+    g_clear_error(&error);
+    g_object_unref(loader);
+    return surface;
+}
+
+// Which bytes were decoded at which scale.
+struct DecodeKey {
+    std::size_t hash = 0;
+    std::size_t size = 0;
+    int denominator = 0;
+    bool operator==(const DecodeKey&) const = default;
 };
 
-// Feeds the whole file to gdk-pixbuf's JPEG decoder, asking for the size
-// that the chosen DCT scale gives so that it does not rescale afterwards.
-cairo_surface_t* decode_jpeg(std::FILE* file, int width, int height, const Text& windows_path,
-                             const std::string& host_path) {
-    GError* error = nullptr;
-    std::unique_ptr<GdkPixbufLoader, LoaderDeleter> loader(
-        gdk_pixbuf_loader_new_with_type("jpeg", &error));
-    if (!loader) {
-        std::string reason = error ? error->message : "no JPEG decoder";
-        g_clear_error(&error);
-        invalid_picture(windows_path, host_path, reason);
+// The picture decoded last, so that a command that reads an unchanged file
+// again does not decode it again, and the decode started ahead of time at
+// start-up. The pixels stay only as long as a control shows them, except a
+// prefetched picture, held until it is asked for.
+class DecodedPictures {
+  public:
+    std::shared_ptr<const Picture> find(const DecodeKey& key) {
+        std::lock_guard lock(mutex_);
+        if (!(key == key_)) return nullptr;
+        std::shared_ptr<const Picture> picture = held_ ? held_ : weak_.lock();
+        held_.reset();
+        return picture;
     }
-    gdk_pixbuf_loader_set_size(loader.get(), width, height);
-    std::rewind(file);
-    std::vector<guchar> chunk(kReadChunk);
-    JpegCompleteness completeness;
-    bool ok = true;
-    while (ok) {
-        std::size_t got = std::fread(chunk.data(), 1, chunk.size(), file);
-        if (got == 0) break;
-        completeness.feed(chunk.data(), got);
-        ok = gdk_pixbuf_loader_write(loader.get(), chunk.data(), got, &error);
+    void remember(const DecodeKey& key, const std::shared_ptr<const Picture>& picture, bool hold) {
+        std::lock_guard lock(mutex_);
+        key_ = key;
+        weak_ = picture;
+        held_ = hold ? picture : nullptr;
     }
-    // Closed exactly once, also after a failed write, so the decoder lets go.
-    bool closed = gdk_pixbuf_loader_close(loader.get(), ok ? &error : nullptr);
-    ok = ok && closed;
-    if (ok && !completeness.complete())
-        invalid_picture(windows_path, host_path, "the file ends early");
-    GdkPixbuf* pixbuf = ok ? gdk_pixbuf_loader_get_pixbuf(loader.get()) : nullptr;
-    if (!pixbuf) {
-        std::string reason = error ? error->message : "the picture does not decode";
-        g_clear_error(&error);
-        invalid_picture(windows_path, host_path, reason);
+    void start(std::function<void()> work) {
+        wait_for_ahead();  // one at a time; the work itself takes the lock
+        std::lock_guard lock(mutex_);
+        ahead_ = std::async(std::launch::async, std::move(work));
     }
-    return surface_from_pixbuf(pixbuf);
+    // The decode started ahead has finished (or was never started).
+    void wait_for_ahead() {
+        std::future<void> ahead;
+        {
+            std::lock_guard lock(mutex_);
+            ahead = std::move(ahead_);
+        }
+        if (ahead.valid()) ahead.wait();
+    }
+
+  private:
+    std::mutex mutex_;
+    DecodeKey key_;
+    std::weak_ptr<const Picture> weak_;
+    std::shared_ptr<const Picture> held_;
+    std::future<void> ahead_;
+};
+
+DecodedPictures& decoded_pictures() {
+    static DecodedPictures pictures;
+    return pictures;
+}
+
+std::shared_ptr<const Picture> decode_file(const std::string& host_path, const Text& windows_path,
+                                           double display_scale, bool hold) {
+    std::string bytes = read_file(host_path, windows_path);
+    std::optional<JpegSize> size = read_jpeg_size(bytes);
+    if (!size) invalid_picture(windows_path, host_path, "not a JPEG picture");
+
+    DecodeKey key{std::hash<std::string_view>{}(bytes), bytes.size(),
+                  dct_denominator(size->width, size->height, display_scale)};
+    if (auto picture = decoded_pictures().find(key)) return picture;
+
+    int width = scaled(size->width, key.denominator);
+    int height = scaled(size->height, key.denominator);
+    if (std::size_t(width) * std::size_t(height) * kBytesPerDecodedPixel > kPictureMemoryBudget)
+        out_of_memory(windows_path, host_path,
+                      std::to_string(size->width) + "x" + std::to_string(size->height) + " pixels");
+    if (!jpeg_is_complete(bytes)) invalid_picture(windows_path, host_path, "the file ends early");
+    std::string reason;
+    cairo_surface_t* surface = decode_jpeg(bytes, width, height, reason);
+    if (!surface) invalid_picture(windows_path, host_path, reason);
+    auto picture = std::make_shared<const Picture>(size->width, size->height, surface);
+    decoded_pictures().remember(key, picture, hold);
+    return picture;
 }
 
 }  // namespace
@@ -262,33 +218,36 @@ int dct_denominator(int width, int height, double display_scale) {
     return chosen;
 }
 
-std::shared_ptr<const Picture> LoadPicture(const Text& windows_path, double display_scale) {
+namespace {
+std::string existing_host_path(const Text& windows_path) {
     ResolvedPath resolved = resolve_host_path(windows_path, HostEnvironment::from_process());
     if (resolved.lookup == HostLookup::PathMissing)
         raise_error(ErrorCode::PathNotFound, describe_path(windows_path, resolved.host_path));
     if (resolved.lookup == HostLookup::FileMissing)
         raise_error(ErrorCode::FileNotFound, describe_path(windows_path, resolved.host_path));
-    return load_picture_file(resolved.host_path, windows_path, display_scale);
+    return resolved.host_path;
+}
+}  // namespace
+
+std::shared_ptr<const Picture> LoadPicture(const Text& windows_path, double display_scale) {
+    return load_picture_file(existing_host_path(windows_path), windows_path, display_scale);
 }
 
 std::shared_ptr<const Picture> load_picture_file(const std::string& host_path,
                                                  const Text& windows_path, double display_scale) {
-    File file(std::fopen(host_path.c_str(), "rb"));
-    if (!file) raise_error(ErrorCode::FileNotFound, describe_path(windows_path, host_path));
-    std::optional<JpegSize> size = read_jpeg_size(file.get());
-    if (!size) invalid_picture(windows_path, host_path, "not a JPEG picture");
+    decoded_pictures().wait_for_ahead();
+    return decode_file(host_path, windows_path, display_scale, false);
+}
 
-    int denominator = dct_denominator(size->width, size->height, display_scale);
-    int width = scaled(size->width, denominator);
-    int height = scaled(size->height, denominator);
-    // The decoder's RGB buffer and the surface drawn from exist together for a moment.
-    std::size_t bytes = std::size_t(width) * std::size_t(height) * (3 + 4);
-    if (bytes > kPictureMemoryBudget)
-        raise_error(ErrorCode::OutOfMemory, describe_path(windows_path, host_path) + ": " +
-                                                std::to_string(size->width) + "x" +
-                                                std::to_string(size->height) + " pixels");
-    cairo_surface_t* surface = decode_jpeg(file.get(), width, height, windows_path, host_path);
-    return std::make_shared<const Picture>(size->width, size->height, surface);
+void decode_picture_ahead(std::function<Text()> locate, double display_scale) {
+    decoded_pictures().start([locate = std::move(locate), display_scale] {
+        try {
+            Text windows_path = locate();
+            decode_file(existing_host_path(windows_path), windows_path, display_scale, true);
+        } catch (const RuntimeError&) {
+            // Whatever fails here fails again, in its place, when the picture is loaded.
+        }
+    });
 }
 
 std::shared_ptr<const Picture> load_picture_resource(const std::string& host_path) {
@@ -302,6 +261,7 @@ std::shared_ptr<const Picture> load_picture_resource(const std::string& host_pat
     cairo_surface_t* surface = surface_from_pixbuf(pixbuf);
     int width = gdk_pixbuf_get_width(pixbuf), height = gdk_pixbuf_get_height(pixbuf);
     g_object_unref(pixbuf);
+    if (!surface) out_of_memory(from_utf8(host_path), host_path, "no memory for the picture");
     return std::make_shared<const Picture>(width, height, surface);
 }
 

@@ -8,6 +8,7 @@
 #include <cairo.h>
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -54,6 +55,13 @@ std::shared_ptr<const Picture> LoadPicture(const Text& windows_path, double disp
 // The same for a host path; windows_path names the file in messages.
 std::shared_ptr<const Picture> load_picture_file(const std::string& host_path,
                                                  const Text& windows_path, double display_scale);
+
+// Starts decoding, on another thread, the picture that LoadPicture will be
+// asked for soon: locate() names it (it may raise errors: then nothing is
+// decoded ahead). LoadPicture waits for that decode and takes its result
+// when it asks for the same, unchanged file at the same scale; any error is
+// raised there, in its place, as without the head start.
+void decode_picture_ahead(std::function<Text()> locate, double display_scale);
 
 // A picture from an image file of any format gdk-pixbuf reads (PNG for the
 // programs' own button images), at its full size.

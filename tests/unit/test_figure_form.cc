@@ -45,6 +45,8 @@ class FigureTest : public ::testing::Test {
         write_jpeg(figure_path_, width, height);
         tree_.mkdir("drive_c/Book/htm/orn");
         if (with_caption) tree_.write("drive_c/Book/htm/orn/" + item, "\xD0\xE8\xF1. 1\r\n");
+        form_.reset();  // a form of an earlier start goes before its backend
+        toolkit_.reset();
         backend_ = std::make_unique<headless::HeadlessBackend>(settings_);
         toolkit_ =
             std::make_unique<Toolkit>(*backend_, "ornfig", u"C:\\Book\\htm\\" + from_utf8(item));
@@ -63,7 +65,7 @@ class FigureTest : public ::testing::Test {
     std::string figure_path_;
     std::unique_ptr<headless::HeadlessBackend> backend_;
     std::unique_ptr<Toolkit> toolkit_;
-    std::unique_ptr<frm1> form_;
+    std::unique_ptr<frm1> form_;  // declared last: destroyed first
 };
 
 TEST_F(FigureTest, StartsAtHalfSizeWithTheButtonsUnderThePicture) {

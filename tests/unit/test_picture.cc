@@ -94,5 +94,38 @@ TEST(Picture, APictureBeyondTheMemoryBudgetIsOutOfMemory) {
     EXPECT_EQ(load_error(tree.write("big.jpg", small_header), 0.1), ErrorCode::InvalidPicture);
 }
 
+TEST(Picture, AnUnchangedFileIsNotDecodedAgainAndAChangedOneIs) {
+    test::TempTree tree;
+    std::string path = tree.write("f.jpg", read_file(sample("Book/jpg/f01_2.jpg")));
+    auto first = load_picture_file(path, u"f.jpg", 0.5);
+    EXPECT_EQ(load_picture_file(path, u"f.jpg", 0.4), first) << "same bytes, same scale";
+    EXPECT_NE(load_picture_file(path, u"f.jpg", 1.0), first) << "another scale decodes anew";
+    tree.write("f.jpg", read_file(sample("Book/jpg/f01_1.jpg")));
+    auto changed = load_picture_file(path, u"f.jpg", 0.5);
+    EXPECT_EQ(changed->width(), 800);
+    tree.write("f.jpg", "");
+    EXPECT_EQ(load_error(path, 0.5), ErrorCode::InvalidPicture) << "read again every time";
+}
+
+TEST(Picture, ADecodeStartedAheadIsTakenOnlyForTheSameFile) {
+    test::TempTree tree;
+    test::ScopedWinePrefix prefix(tree);
+    tree.write("drive_c/a.jpg", read_file(sample("Book/jpg/f01_2.jpg")));
+    decode_picture_ahead([] { return Text(u"C:\\a.jpg"); }, 0.5);
+    auto picture = LoadPicture(u"C:\\a.jpg", 0.5);
+    EXPECT_EQ(picture->decoded_width(), 160);
+
+    // Errors met ahead are raised by the load itself, in its place.
+    decode_picture_ahead([]() -> Text { raise_error(ErrorCode::ReadPastEnd); }, 0.5);
+    decode_picture_ahead([] { return Text(u"C:\\missing.jpg"); }, 0.5);
+    try {
+        LoadPicture(u"C:\\missing.jpg", 0.5);
+        FAIL() << "a missing picture loaded";
+    } catch (const RuntimeError& error) {
+        EXPECT_EQ(error.code(), ErrorCode::FileNotFound);
+    }
+    EXPECT_EQ(LoadPicture(u"C:\\a.jpg", 0.5), picture);
+}
+
 }  // namespace
 }  // namespace orn
