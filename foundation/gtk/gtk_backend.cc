@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "gtk/sound.h"
 #include "gtk/x11_window.h"
 #include "runtime/picture.h"
 
@@ -270,6 +271,7 @@ class GtkWindowPeer : public WindowPeer {
     bool on_motion(GdkEventMotion* event);
     bool on_release(GdkEventButton* event);
     void report_if_changed();
+    void check_placement();
     PixelRect actual_outer();
 
     WindowEvents& events_;
@@ -280,6 +282,7 @@ class GtkWindowPeer : public WindowPeer {
     FrameExtents frame_;
     bool keep_above_ = false;
     bool wanted_visible_ = false;
+    bool check_placement_ = false;  // the window was just shown
     sigc::connection visibility_update_;
 
     // What the model believes, and whether a change it asked for is on its way.
@@ -324,6 +327,7 @@ GtkWindowPeer::GtkWindowPeer(const WindowDesign& design, WindowEvents& events)
     window_.signal_map_event().connect([this](GdkEventAny*) {
         // Keep-above may be lost when a window is withdrawn and mapped again.
         if (keep_above_) window_.set_keep_above(true);
+
         return false;
     });
 
@@ -392,6 +396,7 @@ void GtkWindowPeer::apply_visibility() {
         // A window shown again is placed where it was, not where the window
         // manager would centre it.
         window_.move(model_outer_.x, model_outer_.y);
+        check_placement_ = true;
         window_.show();
         if (keep_above_) window_.set_keep_above(true);
     } else {
@@ -490,7 +495,22 @@ bool GtkWindowPeer::on_window_state(GdkEventWindowState* event) {
     return false;
 }
 
+// The window manager may place a newly mapped window elsewhere than asked
+// (openbox does after it has told the frame's size): once it has taken the
+// window over, the window goes where it was asked to be.
+void GtkWindowPeer::check_placement() {
+    if (!check_placement_ || model_maximised_) return;
+    check_placement_ = false;
+    PixelRect actual = actual_outer();
+    if (actual.x == model_outer_.x && actual.y == model_outer_.y) return;
+    // Through GDK: GTK would drop a move to where it thinks the window is.
+    window_.get_window()->move(model_outer_.x, model_outer_.y);
+    expect_geometry();
+}
+
 bool GtkWindowPeer::on_property(GdkEventProperty* event) {
+    if (event->atom == gdk_atom_intern_static_string("WM_STATE") && window_.get_mapped())
+        check_placement();
     if (event->atom == gdk_atom_intern_static_string("_NET_FRAME_EXTENTS")) {
         x11::read_frame_extents(x_display(), GDK_WINDOW_XID(window_.get_window()->gobj()), frame_);
         report_if_changed();
@@ -505,8 +525,7 @@ void GtkWindowPeer::report_if_changed() {
     PixelRect actual = actual_outer();
     bool maximised = managed_ ? actual_maximised_ : model_maximised_;
     bool settling = now_ms() < settle_until_;
-    bool as_asked = actual.width == model_outer_.width && actual.height == model_outer_.height &&
-                    maximised == model_maximised_;
+    bool as_asked = actual == model_outer_ && maximised == model_maximised_;
     if (settling && !as_asked) return;
     if (as_asked) settle_until_ = 0;
     if (actual == model_outer_ && maximised == model_maximised_) return;
@@ -575,8 +594,8 @@ std::unique_ptr<TimerPeer> GtkBackend::create_timer(TimerEvents& events) {
     return std::make_unique<GtkTimerPeer>(events);
 }
 
-void GtkBackend::play_sound(const std::string& /*host_path*/) {
-    gdk_display_beep(gdk_display_get_default());
+void GtkBackend::play_sound(const std::string& host_path) {
+    play_sound_file(host_path);
 }
 
 void GtkBackend::run() {

@@ -32,7 +32,7 @@ namespace {
 
 std::string message(ErrorCode code, const std::string& detail) {
     std::string text = error_name(code);
-    if (!detail.empty()) text += ": " + detail;
+    if (!detail.empty()) text.append(": ").append(detail);
     return text;
 }
 
