@@ -10,7 +10,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <stdexcept>
 
+#include "gtk/control_widget.h"
 #include "gtk/sound.h"
 #include "gtk/x11_window.h"
 #include "runtime/picture.h"
@@ -123,24 +125,6 @@ class ButtonFace : public Gtk::DrawingArea {
 
 class GtkWindowPeer;
 
-// Places a control's widget at its rectangle in the window's layout.
-class ControlWidget {
-  public:
-    ControlWidget(Gtk::Layout& layout, Gtk::Widget& widget) : layout_(layout), widget_(widget) {
-        widget_.set_size_request(0, 0);
-        layout_.put(widget_, 0, 0);
-    }
-    void set_geometry(PixelRect rect) {
-        layout_.move(widget_, rect.x, rect.y);
-        widget_.set_size_request(std::max(0, rect.width), std::max(0, rect.height));
-    }
-    void set_visible(bool visible) { widget_.set_visible(visible); }
-
-  private:
-    Gtk::Layout& layout_;
-    Gtk::Widget& widget_;
-};
-
 class GtkButtonPeer : public ButtonPeer {
   public:
     GtkButtonPeer(Gtk::Layout& layout, ControlEvents& events) : placed_(layout, button_) {
@@ -249,7 +233,7 @@ class GtkWindowPeer : public WindowPeer {
 
     Gtk::Layout& layout() { return layout_; }
 
-    FrameExtents frame_extents() override { return frame_; }
+    FrameExtents frame_extents() override { return normal_frame_; }
     int min_client_height() override { return managed_ ? 0 : 1; }
     void set_outer_geometry(PixelRect outer) override;
     void set_visible(bool visible) override;
@@ -278,8 +262,9 @@ class GtkWindowPeer : public WindowPeer {
     Gtk::Window window_;
     Gtk::Layout layout_;
     bool fixed_;
-    bool managed_;  // a window manager frames the window
-    FrameExtents frame_;
+    bool managed_;               // a window manager frames the window
+    FrameExtents frame_;         // as the window manager draws it now
+    FrameExtents normal_frame_;  // of the window when not maximised: sizes are set for it
     bool keep_above_ = false;
     bool wanted_visible_ = false;
     bool check_placement_ = false;  // the window was just shown
@@ -340,7 +325,7 @@ GtkWindowPeer::GtkWindowPeer(const WindowDesign& design, WindowEvents& events)
     if (managed_) {
         Window xid = GDK_WINDOW_XID(window_.get_window()->gobj());
         if (fixed_) x11::set_fixed_size_hints(display, xid, 1, 1);
-        frame_ = x11::request_frame_extents(display, xid, kFrameExtentsTimeoutMs);
+        frame_ = normal_frame_ = x11::request_frame_extents(display, xid, kFrameExtentsTimeoutMs);
     }
 }
 
@@ -356,8 +341,8 @@ void GtkWindowPeer::set_icon(std::string_view png) {
 }
 
 void GtkWindowPeer::apply_client_size(PixelRect outer) {
-    int width = std::max(1, outer.width - frame_.left - frame_.right);
-    int height = std::max(1, outer.height - frame_.top - frame_.bottom);
+    int width = std::max(1, outer.width - normal_frame_.left - normal_frame_.right);
+    int height = std::max(1, outer.height - normal_frame_.top - normal_frame_.bottom);
     if (fixed_) {
         // The user cannot resize it; the program still can.
         Gdk::Geometry hints{};
@@ -513,6 +498,7 @@ bool GtkWindowPeer::on_property(GdkEventProperty* event) {
         check_placement();
     if (event->atom == gdk_atom_intern_static_string("_NET_FRAME_EXTENTS")) {
         x11::read_frame_extents(x_display(), GDK_WINDOW_XID(window_.get_window()->gobj()), frame_);
+        if (!actual_maximised_ && !model_maximised_) normal_frame_ = frame_;
         report_if_changed();
     }
     return false;
@@ -540,6 +526,7 @@ void GtkWindowPeer::report_if_changed() {
 
 struct GtkBackend::Impl {
     std::string program_name;
+    BrowserFactory browser_factory;
 };
 
 GtkBackend::GtkBackend(int& argc, char**& argv, const std::string& program_name)
@@ -588,6 +575,15 @@ std::unique_ptr<ButtonPeer> GtkBackend::create_button(WindowPeer& window, Contro
 
 std::unique_ptr<ImagePeer> GtkBackend::create_image(WindowPeer& window, ControlEvents& events) {
     return std::make_unique<GtkImagePeer>(static_cast<GtkWindowPeer&>(window).layout(), events);
+}
+
+std::unique_ptr<BrowserPeer> GtkBackend::create_browser(WindowPeer& window, ControlEvents& events) {
+    if (!impl_->browser_factory) throw std::logic_error("this program has no HTML view");
+    return impl_->browser_factory(static_cast<GtkWindowPeer&>(window).layout(), events);
+}
+
+void GtkBackend::set_browser_factory(BrowserFactory factory) {
+    impl_->browser_factory = std::move(factory);
 }
 
 std::unique_ptr<TimerPeer> GtkBackend::create_timer(TimerEvents& events) {

@@ -3,12 +3,22 @@
 // window manager's frame, keep-above state and move are used as it offers them.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "runtime/backend.h"
 
+namespace Gtk {
+class Layout;
+}
+
 namespace orn::gtk {
+
+// Makes the HTML view inside a window's layout. Only the page viewer links
+// an HTML engine, so it brings its own.
+using BrowserFactory =
+    std::function<std::unique_ptr<BrowserPeer>(Gtk::Layout& layout, ControlEvents& events)>;
 
 class GtkBackend : public Backend {
   public:
@@ -24,6 +34,8 @@ class GtkBackend : public Backend {
     std::unique_ptr<ButtonPeer> create_button(WindowPeer& window, ControlEvents& events) override;
     std::unique_ptr<ImagePeer> create_image(WindowPeer& window, ControlEvents& events) override;
     std::unique_ptr<TimerPeer> create_timer(TimerEvents& events) override;
+    std::unique_ptr<BrowserPeer> create_browser(WindowPeer& window, ControlEvents& events) override;
+    void set_browser_factory(BrowserFactory factory);
     void play_sound(const std::string& host_path) override;
     void run() override;
     void show_error(const std::string& title, const std::string& message) override;

@@ -100,6 +100,14 @@ void HeadlessImage::double_click() {
     events_.control_double_clicked();
 }
 
+HeadlessBrowser::HeadlessBrowser(HeadlessBackend& backend) : backend_(backend) {
+    backend_.browsers_.push_back(this);
+}
+
+HeadlessBrowser::~HeadlessBrowser() {
+    HeadlessBackend::forget(backend_.browsers_, this);
+}
+
 // ---- timer
 
 HeadlessTimer::HeadlessTimer(HeadlessBackend& backend, TimerEvents& events)
@@ -141,6 +149,10 @@ std::unique_ptr<ImagePeer> HeadlessBackend::create_image(WindowPeer&, ControlEve
 
 std::unique_ptr<TimerPeer> HeadlessBackend::create_timer(TimerEvents& events) {
     return std::make_unique<HeadlessTimer>(*this, events);
+}
+
+std::unique_ptr<BrowserPeer> HeadlessBackend::create_browser(WindowPeer&, ControlEvents&) {
+    return std::make_unique<HeadlessBrowser>(*this);
 }
 
 void HeadlessBackend::play_sound(const std::string& host_path) {

@@ -127,6 +127,18 @@ class HeadlessImage : public HeadlessControl<ImagePeer> {
     bool stretch_ = false;
 };
 
+class HeadlessBrowser : public HeadlessControl<BrowserPeer> {
+  public:
+    HeadlessBrowser(HeadlessBackend& backend);
+    ~HeadlessBrowser() override;
+    void navigate(const std::string& uri) override { navigations_.push_back(uri); }
+    const std::vector<std::string>& navigations() const { return navigations_; }
+
+  private:
+    HeadlessBackend& backend_;
+    std::vector<std::string> navigations_;
+};
+
 class HeadlessTimer : public TimerPeer {
   public:
     HeadlessTimer(HeadlessBackend& backend, TimerEvents& events);
@@ -158,6 +170,7 @@ class HeadlessBackend : public Backend {
     std::unique_ptr<ButtonPeer> create_button(WindowPeer& window, ControlEvents& events) override;
     std::unique_ptr<ImagePeer> create_image(WindowPeer& window, ControlEvents& events) override;
     std::unique_ptr<TimerPeer> create_timer(TimerEvents& events) override;
+    std::unique_ptr<BrowserPeer> create_browser(WindowPeer& window, ControlEvents& events) override;
     void play_sound(const std::string& host_path) override;
     void run() override { running_ = true; }
     void show_error(const std::string& title, const std::string& message) override;
@@ -172,6 +185,7 @@ class HeadlessBackend : public Backend {
     const std::vector<HeadlessButton*>& buttons() const { return buttons_; }
     const std::vector<HeadlessImage*>& images() const { return images_; }
     const std::vector<HeadlessTimer*>& timers() const { return timers_; }
+    const std::vector<HeadlessBrowser*>& browsers() const { return browsers_; }
     const std::vector<std::string>& sounds() const { return sounds_; }
     int bells() const { return bells_; }
     const std::vector<std::string>& errors_shown() const { return errors_shown_; }
@@ -183,6 +197,7 @@ class HeadlessBackend : public Backend {
     friend class HeadlessButton;
     friend class HeadlessImage;
     friend class HeadlessTimer;
+    friend class HeadlessBrowser;
     template <class T>
     static void forget(std::vector<T*>& list, T* item);
 
@@ -195,6 +210,7 @@ class HeadlessBackend : public Backend {
     std::vector<HeadlessButton*> buttons_;
     std::vector<HeadlessImage*> images_;
     std::vector<HeadlessTimer*> timers_;
+    std::vector<HeadlessBrowser*> browsers_;
     std::vector<std::string> sounds_;
     int bells_ = 0;
     std::vector<std::string> errors_shown_;

@@ -121,6 +121,12 @@ class ImagePeer : public ControlPeer {
     virtual void set_stretch(bool stretch) = 0;
 };
 
+class BrowserPeer : public ControlPeer {
+  public:
+    // Starts loading and showing a page; returns at once.
+    virtual void navigate(const std::string& uri) = 0;
+};
+
 class TimerPeer {
   public:
     virtual ~TimerPeer() = default;
@@ -145,6 +151,9 @@ class Backend {
                                                       ControlEvents& events) = 0;
     virtual std::unique_ptr<ImagePeer> create_image(WindowPeer& window, ControlEvents& events) = 0;
     virtual std::unique_ptr<TimerPeer> create_timer(TimerEvents& events) = 0;
+    // The HTML view; only the page viewer has one.
+    virtual std::unique_ptr<BrowserPeer> create_browser(WindowPeer& window,
+                                                        ControlEvents& events) = 0;
 
     // Plays a sound file without waiting for it; a file that cannot be
     // played rings the bell instead.

@@ -2,6 +2,7 @@
 
 #include "runtime/errors.h"
 #include "runtime/form.h"
+#include "runtime/hostpath.h"
 #include "runtime/picture.h"
 #include "runtime/toolkit.h"
 
@@ -211,6 +212,20 @@ void Image::control_double_clicked() {
     form().toolkit().run_handler([&] {
         if (on_double_click) on_double_click();
     });
+}
+
+// ---- WebBrowser
+
+WebBrowser::WebBrowser(Form& form, const ControlDesign& design) : Control(form, design) {}
+
+void WebBrowser::create_peer(Backend& backend, WindowPeer& window) {
+    peer_ = backend.create_browser(window, *this);
+    create_peer_common();
+}
+
+void WebBrowser::Navigate(const Text& location) {
+    load_form();
+    peer_->navigate(location_uri(location));
 }
 
 // ---- Timer

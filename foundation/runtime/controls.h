@@ -131,6 +131,23 @@ class Image : public Control, private ControlEvents {
     std::unique_ptr<ImagePeer> peer_;
 };
 
+// The HTML view. A page stays loaded while the view is hidden and shows
+// again as it was.
+class WebBrowser : public Control, private ControlEvents {
+  public:
+    WebBrowser(Form& form, const ControlDesign& design);
+
+    // Starts showing the file at a Windows path (or a URL); the program does
+    // not wait for it. A file that is not there is the view's own matter.
+    void Navigate(const Text& location);
+
+  private:
+    void create_peer(Backend& backend, WindowPeer& window) override;
+    ControlPeer& peer() override { return *peer_; }
+
+    std::unique_ptr<BrowserPeer> peer_;
+};
+
 // Ticks every Interval milliseconds while Enabled and Interval > 0.
 class Timer : private TimerEvents {
   public:

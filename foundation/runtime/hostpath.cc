@@ -55,7 +55,7 @@ PathParts take_apart(const Text& windows_path, const HostEnvironment& env) {
     } else if (!windows_path.empty() && windows_path[0] == u'\\') {
         drive = 'c';
     } else if (!windows_path.empty() && windows_path[0] == u'/') {
-        parts.root = "/";
+        parts.root.assign(1, '/');  // (assigning "/" trips a false GCC 12 -Wrestrict warning)
     }
     if (drive) {
         parts.root = drives_folder(env);
@@ -168,6 +168,37 @@ std::string describe_path(const Text& windows_path, const std::string& host_path
     std::string host = to_display_utf8(from_utf8(host_path));
     if (shown == host) return shown;
     return shown + " (looked for at " + host + ")";
+}
+
+}  // namespace orn
+
+namespace orn {
+
+namespace {
+// "https:", "file:", ... but not a drive letter such as "C:".
+bool has_url_scheme(const Text& location) {
+    std::size_t colon = location.find(u':');
+    if (colon == Text::npos || colon < 2) return false;
+    for (std::size_t i = 0; i < colon; ++i) {
+        char16_t c = location[i];
+        bool letter = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+        bool allowed =
+            letter || (i > 0 && ((c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'.'));
+        if (!allowed) return false;
+    }
+    return true;
+}
+}  // namespace
+
+std::string location_uri(const Text& location) {
+    if (has_url_scheme(location)) return to_utf8(location);
+    std::string host = resolve_host_path(location, HostEnvironment::from_process()).host_path;
+    gchar* absolute = g_canonicalize_filename(host.c_str(), nullptr);
+    gchar* uri = g_filename_to_uri(absolute, nullptr, nullptr);
+    std::string result = uri ? uri : "";
+    g_free(uri);
+    g_free(absolute);
+    return result;
 }
 
 }  // namespace orn

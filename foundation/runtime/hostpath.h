@@ -16,7 +16,7 @@
 namespace orn {
 
 struct HostEnvironment {
-    std::string wine_prefix;  // the drives are in wine_prefix + "/dosdevices"
+    std::string wine_prefix;                // the drives are in wine_prefix + "/dosdevices"
     static HostEnvironment from_process();  // $WINEPREFIX, else $HOME/.wine
 };
 
@@ -34,6 +34,11 @@ struct ResolvedPath {
 // to a case-insensitive match (Cyrillic included) where the exact name is
 // not there. PathMissing when a directory on the way is missing.
 ResolvedPath resolve_host_path(const Text& windows_path, const HostEnvironment& env);
+
+// A location for the HTML view: a URL (with a scheme such as "file:" or
+// "https:") as it is, anything else a Windows path of a local file, mapped
+// to the host and made a file: URL (whether or not the file exists).
+std::string location_uri(const Text& location);
 
 // Message detail naming a Windows path and, when it differs, where it was
 // looked for: "C:\a\b (looked for at /root/.wine/dosdevices/c:/a/b)".

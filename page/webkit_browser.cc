@@ -1,0 +1,66 @@
+#include "page/webkit_browser.h"
+
+#include <gtkmm.h>
+#include <webkit2/webkit2.h>
+
+#include "gtk/control_widget.h"
+
+namespace orn::page {
+
+namespace {
+
+// One context for the program's one view: ephemeral, so cookies, caches and
+// storage live in memory only; a single web process; caches sized for one
+// local document.
+WebKitWebContext* shared_context() {
+    static WebKitWebContext* context = [] {
+        WebKitWebContext* made = webkit_web_context_new_ephemeral();
+        webkit_web_context_set_cache_model(made, WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
+        return made;
+    }();
+    return context;
+}
+
+WebKitSettings* view_settings() {
+    WebKitSettings* settings = webkit_settings_new();
+    // Software rendering draws a plain page sooner and with less memory than
+    // compositing through a GL stack, which often is software too.
+    webkit_settings_set_hardware_acceleration_policy(settings,
+                                                     WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
+    webkit_settings_set_enable_developer_extras(settings, FALSE);
+    return settings;
+}
+
+class WebKitBrowserPeer : public BrowserPeer {
+  public:
+    explicit WebKitBrowserPeer(Gtk::Layout& layout)
+        : view_(make_view()), placed_(layout, *Glib::wrap(GTK_WIDGET(view_))) {}
+    ~WebKitBrowserPeer() override { gtk_widget_destroy(GTK_WIDGET(view_)); }
+
+    void navigate(const std::string& uri) override { webkit_web_view_load_uri(view_, uri.c_str()); }
+    void set_geometry(PixelRect rect) override { placed_.set_geometry(rect); }
+    void set_visible(bool visible) override { placed_.set_visible(visible); }
+    void set_enabled(bool enabled) override {
+        gtk_widget_set_sensitive(GTK_WIDGET(view_), enabled);
+    }
+
+  private:
+    static WebKitWebView* make_view() {
+        WebKitSettings* settings = view_settings();
+        auto* view = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context",
+                                                  shared_context(), "settings", settings, nullptr));
+        g_object_unref(settings);
+        return view;
+    }
+
+    WebKitWebView* view_;
+    gtk::ControlWidget placed_;
+};
+
+}  // namespace
+
+std::unique_ptr<BrowserPeer> make_webkit_browser(Gtk::Layout& layout, ControlEvents&) {
+    return std::make_unique<WebKitBrowserPeer>(layout);
+}
+
+}  // namespace orn::page
