@@ -1,0 +1,258 @@
+// Window handling on the real GTK backend under an EWMH window manager:
+// the measured frame, keep-above, moving the window by its picture, and
+// which handler a press or a double click reaches.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "gui_session.h"
+#include "runtime/picture.h"
+#include "runtime/toolkit.h"
+#include "test_form.h"
+#include "window/window_handling.h"
+
+namespace orn::test {
+namespace {
+
+constexpr Millis kSettle(600);  // longer than GTK's double-click time (400 ms)
+
+std::string describe(const std::optional<Rect>& rect) {
+    if (!rect) return "(no window)";
+    return "(" + std::to_string(rect->x) + "," + std::to_string(rect->y) + " " +
+           std::to_string(rect->width) + "x" + std::to_string(rect->height) + ")";
+}
+
+class WindowHandling : public testing::Test {
+  protected:
+    void SetUp() override {
+        if (!gui_session().skip_reason().empty()) GTEST_SKIP() << gui_session().skip_reason();
+        toolkit = std::make_unique<Toolkit>(gui_session().backend(), "gui_tests", u"");
+        form = std::make_unique<TestForm>(*toolkit);
+        form->image.set_picture(
+            load_picture_file(sample_file("Book/jpg/f01_2.jpg"), u"C:\\Book\\jpg\\f01_2.jpg", 1.0));
+        window = static_cast<WindowId>(form->hwnd());
+    }
+
+    void TearDown() override {
+        form.reset();
+        pump_events();
+    }
+
+    X11Probe& probe() { return gui_session().probe(); }
+    int pixels(Single twips) { return toolkit->to_pixels(twips); }
+
+    // Shows the form and waits until the window manager has framed it and
+    // placed the frame at the designed corner.
+    void show_and_wait() {
+        form->show();
+        bool placed = pump_until([&] {
+            auto frame = probe().frame_geometry(window);
+            return probe().viewable(window) && frame && frame->x == pixels(form->left()) &&
+                   frame->y == pixels(form->top());
+        });
+        ASSERT_TRUE(placed) << "the window was not mapped at its place; it is at "
+                            << describe(probe().frame_geometry(window));
+        pump_for(Millis(100));  // let the window manager finish mapping (focus, stacking)
+    }
+
+    // A point of the client area in root coordinates.
+    std::pair<int, int> root_point(int client_x, int client_y) {
+        auto client = probe().client_geometry(window);
+        EXPECT_TRUE(client.has_value()) << "the window has gone";
+        if (!client) return {0, 0};
+        return {client->x + client_x, client->y + client_y};
+    }
+    std::pair<int, int> inside_picture() {
+        return root_point(pixels(form->image.left()) + 40, pixels(form->image.top()) + 40);
+    }
+    std::pair<int, int> inside_button() {
+        return root_point(pixels(form->button.left()) + pixels(form->button.width()) / 2,
+                          pixels(form->button.top()) + pixels(form->button.height()) / 2);
+    }
+    // Right of the picture, above the button: no control there.
+    std::pair<int, int> on_bare_form() {
+        return root_point(pixels(form->image.left() + form->image.width()) + 20,
+                          pixels(form->image.top()) + 20);
+    }
+
+    static void move_pointer(std::pair<int, int> point) {
+        ASSERT_TRUE(
+            xdotool({"mousemove", std::to_string(point.first), std::to_string(point.second)}));
+        pump_for(Millis(50));
+    }
+    static void click(std::pair<int, int> point, int button) {
+        move_pointer(point);
+        ASSERT_TRUE(xdotool({"click", std::to_string(button)}));
+    }
+
+    std::unique_ptr<Toolkit> toolkit;
+    std::unique_ptr<TestForm> form;
+    WindowId window = 0;
+};
+
+// ---- the frame's height
+
+class FrameHeight : public WindowHandling {
+  protected:
+    // The frame's height as the window manager reports it, in twips.
+    Single reported_frame_twips() {
+        std::optional<Extents> extents;
+        pump_until([&] { return (extents = probe().frame_extents(window)).has_value(); });
+        EXPECT_TRUE(extents.has_value()) << "no _NET_FRAME_EXTENTS on the window";
+        if (!extents) return -1;
+        return toolkit->to_twips(extents->top + extents->bottom);
+    }
+};
+
+TEST_F(FrameHeight, MeasuredBeforeShowingIsTheFrameTheWindowGets) {
+    Single height = form->height();
+    std::int16_t measured = measure_frame_height(*form);
+    EXPECT_EQ(form->height(), height) << "the height is put back";
+    EXPECT_GT(measured, 0) << "openbox draws a title bar";
+
+    ASSERT_NO_FATAL_FAILURE(show_and_wait());
+    EXPECT_EQ(measured, reported_frame_twips());
+}
+
+TEST_F(FrameHeight, MeasuredWhileShownIsTheSameAndLeavesTheWindowItsSize) {
+    ASSERT_NO_FATAL_FAILURE(show_and_wait());
+    auto before = probe().client_geometry(window);
+    std::int16_t measured = measure_frame_height(*form);
+    EXPECT_EQ(measured, reported_frame_twips());
+
+    // Squeezed to its frame and back: the window on screen ends at its size.
+    pump_for(kSettle);
+    auto after = probe().client_geometry(window);
+    EXPECT_EQ(describe(after), describe(before));
+}
+
+// ---- keep above
+
+TEST_F(WindowHandling, TopmostWindowIsKeptAbove) {
+    make_topmost(*form);
+    ASSERT_NO_FATAL_FAILURE(show_and_wait());
+    EXPECT_TRUE(pump_until([&] { return probe().has_state(window, "_NET_WM_STATE_ABOVE"); }))
+        << "_NET_WM_STATE lacks _NET_WM_STATE_ABOVE after make_topmost";
+
+    // Hidden and shown again, it stays above.
+    form->set_visible(false);
+    ASSERT_TRUE(pump_until([&] { return !probe().viewable(window); }));
+    ASSERT_NO_FATAL_FAILURE(show_and_wait());
+    EXPECT_TRUE(pump_until([&] { return probe().has_state(window, "_NET_WM_STATE_ABOVE"); }))
+        << "keep-above was lost when the window was shown again";
+}
+
+TEST_F(WindowHandling, OrdinaryWindowIsNotKeptAbove) {
+    ASSERT_NO_FATAL_FAILURE(show_and_wait());
+    pump_for(Millis(200));
+    EXPECT_FALSE(probe().has_state(window, "_NET_WM_STATE_ABOVE"));
+}
+
+// ---- moving the window by its picture
+
+class DragByPicture : public WindowHandling, public testing::WithParamInterface<int> {};
+
+TEST_P(DragByPicture, MovesTheWindowWithThePointer) {
+    const std::string button = std::to_string(GetParam());
+    constexpr int kStepX = 30, kStepY = 20, kSteps = 4;
+    constexpr int kTolerance = 3;
+    ASSERT_NO_FATAL_FAILURE(show_and_wait());
+    auto start = probe().frame_geometry(window);
+    ASSERT_TRUE(start.has_value());
+
+    move_pointer(inside_picture());
+    ASSERT_TRUE(xdotool({"mousedown", button}));
+    ASSERT_TRUE(pump_until([&] { return form->image_presses == 1; }))
+        << "the press did not reach the picture's mouse-down handler";
+    for (int step = 0; step < kSteps; ++step) {
+        ASSERT_TRUE(
+            xdotool({"mousemove_relative", "--", std::to_string(kStepX), std::to_string(kStepY)}));
+        pump_for(Millis(60));
+    }
+    int want_x = start->x + kSteps * kStepX, want_y = start->y + kSteps * kStepY;
+    auto near_target = [&] {
+        auto frame = probe().frame_geometry(window);
+        return frame && std::abs(frame->x - want_x) <= kTolerance &&
+               std::abs(frame->y - want_y) <= kTolerance;
+    };
+    bool moved = pump_until(near_target);
+    ASSERT_TRUE(xdotool({"mouseup", button}));
+    EXPECT_TRUE(moved) << "the window is at " << describe(probe().frame_geometry(window))
+                       << ", expected near (" << want_x << "," << want_y << ")";
+
+    // Released, it stays there, and the form's Left and Top follow it.
+    pump_for(kSettle);
+    EXPECT_TRUE(near_target()) << "the window is at " << describe(probe().frame_geometry(window));
+    auto frame = probe().frame_geometry(window);
+    ASSERT_TRUE(frame.has_value());
+    EXPECT_EQ(pixels(form->left()), frame->x);
+    EXPECT_EQ(pixels(form->top()), frame->y);
+    EXPECT_EQ(form->double_clicks, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(LeftAndRightButton, DragByPicture, testing::Values(1, 3));
+
+// ---- clicks and double clicks on the picture
+
+TEST_F(WindowHandling, DoubleClickOnPictureReachesTheHandlerOnce) {
+    ASSERT_NO_FATAL_FAILURE(show_and_wait());
+    auto start = probe().frame_geometry(window);
+    ASSERT_TRUE(start.has_value());
+    move_pointer(inside_picture());
+    ASSERT_TRUE(xdotool({"click", "--repeat", "2", "--delay", "80", "1"}));
+    EXPECT_TRUE(pump_until([&] { return form->double_clicks > 0; }))
+        << "the double click did not reach the handler";
+    pump_for(kSettle);
+    EXPECT_EQ(form->double_clicks, 1);
+    EXPECT_EQ(form->image_presses, 2) << "each press of the double click is a mouse-down";
+    EXPECT_EQ(form->form_presses, 0);
+    auto frame = probe().frame_geometry(window);
+    ASSERT_TRUE(frame.has_value());
+    EXPECT_EQ(frame->x, start->x) << "a double click in place does not move the window";
+    EXPECT_EQ(frame->y, start->y);
+}
+
+TEST_F(WindowHandling, SingleClickOnPictureIsNoDoubleClick) {
+    ASSERT_NO_FATAL_FAILURE(show_and_wait());
+    click(inside_picture(), 1);
+    EXPECT_TRUE(pump_until([&] { return form->image_presses == 1; }));
+    pump_for(kSettle);
+    EXPECT_EQ(form->image_presses, 1);
+    EXPECT_EQ(form->double_clicks, 0);
+}
+
+// ---- which handler a press reaches
+
+TEST_F(WindowHandling, PressOnBareFormAreaReachesFormMouseDown) {
+    ASSERT_NO_FATAL_FAILURE(show_and_wait());
+    click(on_bare_form(), 1);
+    ASSERT_TRUE(pump_until([&] { return form->form_presses == 1; }))
+        << "a left press on the bare client area did not reach Form_MouseDown";
+    EXPECT_EQ(form->last_form_button, 1);
+
+    pump_for(kSettle);  // not a double click
+    click(on_bare_form(), 3);
+    ASSERT_TRUE(pump_until([&] { return form->form_presses == 2; }))
+        << "a right press on the bare client area did not reach Form_MouseDown";
+    EXPECT_EQ(form->last_form_button, 3);
+    EXPECT_EQ(form->image_presses, 0);
+}
+
+TEST_F(WindowHandling, PressOnControlsDoesNotReachFormMouseDown) {
+    ASSERT_NO_FATAL_FAILURE(show_and_wait());
+    click(inside_button(), 1);
+    ASSERT_TRUE(pump_until([&] { return form->button_clicks == 1; }))
+        << "the click did not reach the command button";
+
+    pump_for(kSettle);
+    click(inside_picture(), 1);
+    ASSERT_TRUE(pump_until([&] { return form->image_presses == 1; }));
+
+    pump_for(kSettle);
+    EXPECT_EQ(form->form_presses, 0) << "a press on a control reached Form_MouseDown";
+}
+
+}  // namespace
+}  // namespace orn::test
