@@ -44,3 +44,4 @@ show() {
 }
 
 show ornfig build/figure/ornfig 'C:\Book\htm\f01_1.htm'
+show ornpage build/page/ornpage 'C:\Book\htm\p07_2.htm'
