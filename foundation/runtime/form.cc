@@ -96,20 +96,14 @@ void Form::set_top(Single twips) {
 
 void Form::set_width(Single twips) {
     load_if_needed();
-    int width = std::max(toolkit_.to_pixels(twips), min_outer_width());
-    check_client_size(width, outer_.height);
-    leave_maximised_state();
-    resize_to(width, outer_.height);
+    resize_to(std::max(toolkit_.to_pixels(twips), min_outer_width()), outer_.height);
 }
 
 void Form::set_height(Single twips) {
     load_if_needed();
     // A window is never lower than its frame: asking for 1 twip gives the
     // frame's height, which is how the programs measure it.
-    int height = std::max(toolkit_.to_pixels(twips), min_outer_height());
-    check_client_size(outer_.width, height);
-    leave_maximised_state();
-    resize_to(outer_.width, height);
+    resize_to(outer_.width, std::max(toolkit_.to_pixels(twips), min_outer_height()));
 }
 
 int Form::min_outer_width() {
@@ -132,22 +126,23 @@ void Form::check_client_size(int outer_width, int outer_height) {
                                                          " pixels is more than the display takes");
 }
 
-// Sizing a maximised window makes it a normal window first, as the window
-// manager would on a move or resize of its own.
-void Form::leave_maximised_state() {
-    if (window_state_ != kWindowMaximised) return;
-    window_state_ = kWindowNormal;
-    outer_ = normal_outer_;
-    peer_->set_maximised(false, outer_);
-}
-
+// Sizing a maximised window makes it a normal window of that size, as the
+// window manager would on a resize of its own.
 void Form::resize_to(int outer_width, int outer_height) {
-    if (outer_width == outer_.width && outer_height == outer_.height) return;
+    check_client_size(outer_width, outer_height);
+    bool was_maximised = window_state_ == kWindowMaximised;
+    if (!was_maximised && outer_width == outer_.width && outer_height == outer_.height) return;
+    PixelRect before = outer_;
+    if (was_maximised) outer_ = normal_outer_;
     outer_.width = outer_width;
     outer_.height = outer_height;
     normal_outer_ = outer_;
-    peer_->set_outer_geometry(outer_);
-    Form_Resize();
+    window_state_ = kWindowNormal;
+    if (was_maximised)
+        peer_->set_maximised(false, outer_);
+    else
+        peer_->set_outer_geometry(outer_);
+    if (was_maximised || outer_width != before.width || outer_height != before.height) Form_Resize();
 }
 
 int Form::window_state() {

@@ -96,7 +96,6 @@ class Form : private WindowEvents {
     int min_outer_height();
     void check_client_size(int outer_width, int outer_height);
     void resize_to(int outer_width, int outer_height);
-    void leave_maximised_state();
 
     // WindowEvents
     void window_configured(PixelRect outer, bool maximised) override;

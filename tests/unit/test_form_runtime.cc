@@ -216,6 +216,18 @@ TEST(FormRuntime, TheUserMaximisingOrResizingRaisesResize) {
     EXPECT_EQ(form.log, (std::vector<std::string>{"resize 19200x15360", "resize 7500x6000"}));
 }
 
+TEST(FormRuntime, SizingAMaximisedWindowMakesItANormalWindowOfThatSize) {
+    Runtime rt;
+    LoggingForm form(rt.toolkit);
+    Single normal_width = form.width();
+    form.set_window_state(kWindowMaximised);
+    form.log.clear();
+    form.set_width(normal_width);  // the normal width, but not the maximised one
+    EXPECT_EQ(form.window_state(), kWindowNormal);
+    EXPECT_FALSE(rt.backend.window().maximised());
+    EXPECT_EQ(form.log, std::vector<std::string>{"resize 4530x3315"});
+}
+
 TEST(FormRuntime, TimersTickAtTheirIntervalAndReEnablingKeepsTheRate) {
     Runtime rt;
     LoggingForm form(rt.toolkit);
