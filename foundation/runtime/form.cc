@@ -96,14 +96,14 @@ void Form::set_top(Single twips) {
 
 void Form::set_width(Single twips) {
     load_if_needed();
-    resize_to(std::max(toolkit_.to_pixels(twips), min_outer_width()), outer_.height);
+    resize_to(std::max(toolkit_.to_pixels(twips), min_outer_width()), normal_outer_.height);
 }
 
 void Form::set_height(Single twips) {
     load_if_needed();
     // A window is never lower than its frame: asking for 1 twip gives the
     // frame's height, which is how the programs measure it.
-    resize_to(outer_.width, std::max(toolkit_.to_pixels(twips), min_outer_height()));
+    resize_to(normal_outer_.width, std::max(toolkit_.to_pixels(twips), min_outer_height()));
 }
 
 int Form::min_outer_width() {
@@ -126,8 +126,8 @@ void Form::check_client_size(int outer_width, int outer_height) {
                                                          " pixels is more than the display takes");
 }
 
-// Sizing a maximised window makes it a normal window of that size, as the
-// window manager would on a resize of its own.
+// Sizing a maximised window makes it a normal window of that size (the
+// other dimension its normal one), as a window manager would on a resize.
 void Form::resize_to(int outer_width, int outer_height) {
     check_client_size(outer_width, outer_height);
     bool was_maximised = window_state_ == kWindowMaximised;
