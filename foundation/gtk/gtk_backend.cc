@@ -267,6 +267,14 @@ class GtkWindowPeer : public WindowPeer {
     Gtk::Layout& layout() { return layout_; }
     // Shows or hides the window now, as set_visible last asked.
     void apply_visibility();
+    // The window is on the screen as asked (taken over by the window
+    // manager when there is one), or hidden.
+    bool shown_or_hidden() {
+        if (!wanted_visible_) return true;
+        auto gdk_window = window_.get_window();
+        if (!gdk_window || (gdk_window->get_state() & Gdk::WINDOW_STATE_WITHDRAWN)) return false;
+        return !managed_ || x11::has_wm_state(x_display(), GDK_WINDOW_XID(gdk_window->gobj()));
+    }
 
     FrameExtents frame_extents() override { return normal_frame_; }
     int min_client_height() override { return managed_ ? 0 : 1; }
@@ -634,9 +642,27 @@ void GtkBackend::run() {
     gtk_main();
 }
 
+namespace {
+// Lets the window manager take the shown windows over (they are mapped
+// once it has), for at most a moment.
+void wait_until_mapped() {
+    constexpr int kWaitMs = 300;
+    long long deadline = now_ms() + kWaitMs;
+    auto all_mapped = [] {
+        return std::all_of(all_windows().begin(), all_windows().end(),
+                           [](GtkWindowPeer* window) { return window->shown_or_hidden(); });
+    };
+    while (!all_mapped() && now_ms() < deadline) {
+        while (gtk_events_pending()) gtk_main_iteration_do(false);
+        if (!all_mapped()) g_usleep(1000);
+    }
+}
+}  // namespace
+
 void GtkBackend::show_error(const std::string& title, const std::string& message) {
     // The program's windows appear as they stand before the message does.
     for (GtkWindowPeer* window : all_windows()) window->apply_visibility();
+    wait_until_mapped();
     Gtk::MessageDialog dialog(message, false, Gtk::MESSAGE_ERROR, Gtk::BUTTONS_OK, true);
     dialog.set_title(title);
     dialog.set_keep_above(true);

@@ -101,6 +101,12 @@ FrameExtents request_frame_extents(Display* display, Window window, int timeout_
     return extents;
 }
 
+bool has_wm_state(Display* display, Window window) {
+    Atom wm_state = XInternAtom(display, "WM_STATE", False);
+    unsigned long state[2];
+    return read_cardinals(display, window, "WM_STATE", wm_state, 2, state) > 0;
+}
+
 void set_fixed_size_hints(Display* display, Window window, int width, int height) {
     XSizeHints* hints = XAllocSizeHints();
     if (!hints) return;

@@ -19,6 +19,9 @@ FrameExtents request_frame_extents(Display* display, Window window, int timeout_
 // The window's _NET_FRAME_EXTENTS now; false when it has none.
 bool read_frame_extents(Display* display, Window window, FrameExtents& extents);
 
+// The window manager has taken the window over (ICCCM's WM_STATE is set).
+bool has_wm_state(Display* display, Window window);
+
 // Tells the window manager the window's fixed size before it is mapped, so
 // that the frame it reports is the one of a window the user cannot resize.
 void set_fixed_size_hints(Display* display, Window window, int width, int height);
