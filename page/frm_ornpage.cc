@@ -111,8 +111,8 @@ void frmOrnpage::btnPRESS_Click() {
 void frmOrnpage::collapse() {
     btnPRESS.set_tag(kExpandTag);
     btnPRESS.set_picture(btn_temp2.picture());
-    saved_height_ = to_int16(height());
-    saved_width_ = to_int16(width());
+    saved_height_ = to_int32(height());
+    saved_width_ = to_int32(width());
     if (window_state() == kWindowMaximised) set_window_state(kWindowNormal);
     set_width(kCollapsedWidth);
     set_height(to_single(double(btnEXIT.height()) + btnEXIT.top() + frame_height_));
@@ -124,8 +124,8 @@ void frmOrnpage::expand() {
     btnPRESS.set_tag(kCollapseTag);
     btnPRESS.set_picture(btn_temp.picture());
     WebBrowser1.set_visible(true);
-    set_height(saved_height_);
-    set_width(saved_width_);
+    set_height(static_cast<Single>(saved_height_));
+    set_width(static_cast<Single>(saved_width_));
 }
 
 void frmOrnpage::btnEXIT_Click() {

@@ -30,8 +30,8 @@ class frmOrnpage : public Form {
     const Text& caption_text() const { return caption_text_; }
     const Text& page_directory() const { return page_directory_; }
     const Text& page_caption_directory() const { return page_caption_directory_; }
-    std::int16_t saved_height() const { return saved_height_; }
-    std::int16_t saved_width() const { return saved_width_; }
+    std::int32_t saved_height() const { return saved_height_; }
+    std::int32_t saved_width() const { return saved_width_; }
     std::int16_t frame_height() const { return frame_height_; }
 
     // Event handlers.
@@ -54,8 +54,10 @@ class frmOrnpage : public Form {
     Text page_directory_;
     Text page_caption_directory_;
     Text caption_text_;
-    std::int16_t saved_height_ = 0;
-    std::int16_t saved_width_ = 0;
+    // 32-bit: a window maximised on a screen wider than 2184 pixels is more
+    // than 32767 twips wide.
+    std::int32_t saved_height_ = 0;
+    std::int32_t saved_width_ = 0;
     std::int16_t frame_height_ = 0;
 };
 

@@ -1,19 +1,50 @@
 // ornpage: shows one supplementary page of the textbook, named by its item path.
 #include <glib.h>
 
+#include <cstdio>
+
 #include "gtk/gtk_backend.h"
 #include "page/frm_ornpage.h"
 #include "page/webkit_browser.h"
+#include "runtime/command_line.h"
 #include "runtime/toolkit.h"
 
+namespace {
+
+constexpr char kUsage[] = R"(Usage: ornpage ITEM-PATH
+Shows a supplementary page of the Ornlux textbook in a maximised window above
+the others, with buttons to collapse it to a bar and to close it. ITEM-PATH
+names the page's item, for example 'C:\Book\htm\p07_2.htm'; the textbook is
+found through the configuration file c:\Program Files\Ornlux\orn.ini, on the
+drives of $WINEPREFIX (by default ~/.wine).
+
+  --help     show this help and exit
+  --version  show the version and exit
+  --         end of options: what follows is the item path
+
+See ornpage(1).
+)";
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    // --help and --version are answered before GTK starts: they need no display.
+    orn::CommandLine command = orn::parse_command_line(argc, argv);
+    if (command.action != orn::CommandAction::run)
+        return orn::answer_option(command.action, "ornpage", kUsage, stdout);
+
     // The program writes nothing: desktop settings are read from a backend in
     // memory, not from the dconf store and its cache under the home folder
     // (the HTML engine's network process asks for proxy settings there).
     g_setenv("GSETTINGS_BACKEND", "memory", TRUE);
+    // The view draws in software: its frames reach the window through shared
+    // memory rather than through a GL stack, which would load Mesa and leave
+    // a shader cache under the home folder.
+    g_setenv("WEBKIT_DISABLE_DMABUF_RENDERER", "1", FALSE);
     orn::gtk::GtkBackend backend(argc, argv, "ornpage");
     backend.set_browser_factory(orn::page::make_webkit_browser);
-    orn::Toolkit toolkit(backend, "ornpage", orn::argument_string_from(argc, argv));
+    // GTK has taken its own options (--display ...) out of argv by now.
+    orn::Toolkit toolkit(backend, "ornpage", orn::parse_command_line(argc, argv).argument);
     orn::page::frmOrnpage form(toolkit);
     return toolkit.run([&] { form.Form_Initialize(); });
 }
