@@ -131,7 +131,8 @@ void frm1::place_buttons() {
     comm1.set_left(10);
     comm1.set_top(to_single(double(picture_height) + 15));
     comm1.set_visible(true);
-    comm1.set_width(static_cast<Single>(to_int32(picture_width) / 2 - 10));
+    std::int32_t half_width = to_int32(picture_width) / 2;  // whole twips, the remainder dropped
+    comm1.set_width(static_cast<Single>(half_width - 10));
     comm2.set_left(to_single(std::floor(picture_width / 2.0) + 20));
     comm2.set_top(to_single(double(picture_height) + 15));
     comm2.set_width(comm1.width());

@@ -229,7 +229,7 @@ class GtkImagePeer : public ImagePeer {
 class GtkTimerPeer : public TimerPeer {
   public:
     explicit GtkTimerPeer(TimerEvents& events) : events_(events) {}
-    ~GtkTimerPeer() override { stop(); }
+    ~GtkTimerPeer() override { connection_.disconnect(); }
     void start(int interval_ms) override {
         stop();
         connection_ = Glib::signal_timeout().connect(
