@@ -1,0 +1,39 @@
+# shellcheck shell=bash
+# Sourced by the benchmark scripts: the inputs, the textbook around them and
+# the ornfig binary to measure.
+#
+#   bench_prepare OUTDIR   makes OUTDIR/inputs (the shared make-inputs.sh;
+#                          kept while their checksums match) and OUTDIR/tree
+#                          (ornfig-tree.sh), builds ornfig with the default
+#                          preset unless ORNFIG names a binary, and sets
+#                          bench_inputs, bench_prefix (the WINEPREFIX) and
+#                          bench_ornfig.
+# The shared harness is at /work/shared/bench unless BENCH_HARNESS says where.
+
+bench_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd -P)
+bench_repo=$(cd "$bench_dir/.." && pwd -P)
+bench_harness=${BENCH_HARNESS:-/work/shared/bench}
+
+# shellcheck disable=SC2034 # the variables it sets are for the caller
+bench_prepare() {
+    local out=$1
+    bench_inputs=$out/inputs
+    if ! (cd "$bench_inputs" 2>/dev/null && sha256sum --quiet -c SHA256SUMS >/dev/null 2>&1); then
+        echo "== making the inputs in $bench_inputs" >&2
+        "$bench_harness/make-inputs.sh" "$bench_inputs" >&2 || return 1
+    fi
+    bench_prefix=$("$bench_dir/ornfig-tree.sh" "$bench_inputs" "$out/tree") || return 1
+
+    if [[ -n ${ORNFIG:-} ]]; then
+        bench_ornfig=$(realpath "$ORNFIG")
+    else
+        echo "== building ornfig (default preset)" >&2
+        (cd "$bench_repo" && { [[ -f build/CMakeCache.txt ]] || cmake --preset default >&2; } &&
+            cmake --build --preset default -j2 --target ornfig >&2) || return 1
+        bench_ornfig=$bench_repo/build/figure/ornfig
+    fi
+    if [[ ! -x $bench_ornfig ]]; then
+        echo "bench: no ornfig at $bench_ornfig" >&2
+        return 1
+    fi
+}
