@@ -1,18 +1,45 @@
 // ornfig: shows one figure of the textbook, named by its item path.
+#include <cstdio>
+
 #include "figure/config.h"
 #include "figure/frm1.h"
 #include "gtk/gtk_backend.h"
+#include "runtime/command_line.h"
 #include "runtime/picture.h"
 #include "runtime/toolkit.h"
 
+namespace {
+
+constexpr char kUsage[] = R"(Usage: ornfig ITEM-PATH
+Shows a figure of the Ornlux textbook in a small window above the others,
+with its caption scrolling through the title bar. ITEM-PATH names the figure's
+item, for example 'C:\Book\htm\f12_3.htm'; the textbook is found through
+the configuration file c:\Program Files\Ornlux\orn.ini, on the drives of
+$WINEPREFIX (by default ~/.wine).
+
+  --help     show this help and exit
+  --version  show the version and exit
+  --         end of options: what follows is the item path
+
+See ornfig(1).
+)";
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    // --help and --version are answered before GTK starts: they need no display.
+    orn::CommandLine command = orn::parse_command_line(argc, argv);
+    if (command.action != orn::CommandAction::run)
+        return orn::answer_option(command.action, "ornfig", kUsage, stdout);
+
     // The figure decodes on another core while GTK starts and the window is made.
-    orn::Text argument = orn::argument_string_from(argc, argv);
-    orn::decode_picture_ahead([argument] { return orn::figure::locate_figure_file(argument); },
-                              orn::figure::kStartZoomPercent / 100.0);
+    orn::decode_picture_ahead(
+        [argument = command.argument] { return orn::figure::locate_figure_file(argument); },
+        orn::figure::kStartZoomPercent / 100.0);
 
     orn::gtk::GtkBackend backend(argc, argv, "ornfig");
-    orn::Toolkit toolkit(backend, "ornfig", orn::argument_string_from(argc, argv));
+    // GTK has taken its own options (--display ...) out of argv by now.
+    orn::Toolkit toolkit(backend, "ornfig", orn::parse_command_line(argc, argv).argument);
     orn::figure::frm1 form(toolkit);
     return toolkit.run([&] { form.Form_Initialize(); });
 }
