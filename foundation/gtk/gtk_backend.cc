@@ -166,9 +166,26 @@ class PictureView : public Gtk::DrawingArea {
 
   private:
     bool on_draw(const Cairo::RefPtr<Cairo::Context>& context) override {
-        if (picture_)
-            draw_picture(context, *picture_, get_allocated_width(), get_allocated_height(),
-                         stretch_, false);
+        if (!picture_ || !clip_to_screen(context)) return true;
+        draw_picture(context, *picture_, get_allocated_width(), get_allocated_height(), stretch_,
+                     false);
+        return true;
+    }
+
+    // A zoomed picture may be far larger than the screen: only what lies on
+    // the screen is drawn. Without a compositor the rest is exposed (and
+    // drawn) once it comes into view; with one, everything is drawn.
+    bool clip_to_screen(const Cairo::RefPtr<Cairo::Context>& context) {
+        auto screen = get_screen();
+        if (screen->is_composited()) return true;
+        int x = 0, y = 0;
+        get_window()->get_origin(x, y);
+        int left = std::max(0, -x), top = std::max(0, -y);
+        int right = std::min(get_allocated_width(), screen->get_width() - x);
+        int bottom = std::min(get_allocated_height(), screen->get_height() - y);
+        if (right <= left || bottom <= top) return false;
+        context->rectangle(left, top, right - left, bottom - top);
+        context->clip();
         return true;
     }
     // Two left presses close in time and place make a double click, as on
@@ -298,6 +315,8 @@ class GtkWindowPeer : public WindowPeer {
     bool on_release(GdkEventButton* event);
     void report_if_changed();
     void check_placement();
+    void freeze_until_resized();
+    void thaw();
     PixelRect actual_outer();
 
     WindowEvents& events_;
@@ -310,6 +329,7 @@ class GtkWindowPeer : public WindowPeer {
     bool keep_above_ = false;
     bool wanted_visible_ = false;
     bool check_placement_ = false;  // the window was just shown
+    bool frozen_ = false;           // painting waits for a new size
     sigc::connection visibility_update_;
 
     // What the model believes, and whether a change it asked for is on its way.
@@ -397,7 +417,9 @@ void GtkWindowPeer::apply_client_size(PixelRect outer) {
 }
 
 void GtkWindowPeer::set_outer_geometry(PixelRect outer) {
+    bool resized = outer.width != model_outer_.width || outer.height != model_outer_.height;
     model_outer_ = outer;
+    if (resized) freeze_until_resized();
     apply_client_size(outer);
     // With north-west gravity the window manager puts the frame's corner here.
     window_.move(outer.x, outer.y);
@@ -499,10 +521,26 @@ void GtkWindowPeer::expect_geometry() {
     settle_timer_.disconnect();
     settle_timer_ = Glib::signal_timeout().connect(
         [this] {
+            thaw();
             report_if_changed();
             return false;
         },
         kGeometrySettleMs + 10);
+}
+
+// A shown window that changes size is not painted until the window manager
+// has given it the new size: painting the new layout into the old size
+// first would cost a whole frame and show a cropped picture.
+void GtkWindowPeer::freeze_until_resized() {
+    if (frozen_ || !window_.get_mapped()) return;
+    frozen_ = true;
+    window_.get_window()->freeze_updates();
+}
+
+void GtkWindowPeer::thaw() {
+    if (!frozen_) return;
+    frozen_ = false;
+    window_.get_window()->thaw_updates();
 }
 
 PixelRect GtkWindowPeer::actual_outer() {
@@ -556,6 +594,7 @@ void GtkWindowPeer::report_if_changed() {
     bool maximised = managed_ ? actual_maximised_ : model_maximised_;
     bool settling = now_ms() < settle_until_;
     bool as_asked = actual == model_outer_ && maximised == model_maximised_;
+    if (actual.width == model_outer_.width && actual.height == model_outer_.height) thaw();
     if (settling && !as_asked) return;
     if (as_asked) settle_until_ = 0;
     if (actual == model_outer_ && maximised == model_maximised_) return;
