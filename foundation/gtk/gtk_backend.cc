@@ -28,6 +28,8 @@ constexpr int kFrameExtentsTimeoutMs = 500;
 // How long a size the program asked for may take to arrive; configure
 // events before that are steps on the way, not the user's doing.
 constexpr int kGeometrySettleMs = 500;
+// The narrowest client area the user can give a sizable window, in pixels.
+constexpr int kMinUserClientWidth = 120;
 
 constexpr const char* kStyleSheet = R"css(
 .orn-button { min-height: 0; min-width: 0; padding: 0; }
@@ -306,6 +308,7 @@ class GtkWindowPeer : public WindowPeer {
   private:
     void set_icon(std::string_view png);
     void apply_client_size(PixelRect outer);
+    void set_user_minimum();
     void expect_geometry();
     bool on_configure(GdkEventConfigure* event);
     bool on_window_state(GdkEventWindowState* event);
@@ -352,6 +355,7 @@ GtkWindowPeer::GtkWindowPeer(const WindowDesign& design, WindowEvents& events)
     window_.set_title(design.title);
     if (!design.icon_png.empty()) set_icon(design.icon_png);
     window_.set_gravity(Gdk::GRAVITY_NORTH_WEST);
+    if (!fixed_) set_user_minimum();
     if (fixed_) window_.set_type_hint(Gdk::WINDOW_TYPE_HINT_NORMAL);
     layout_.add_events(Gdk::BUTTON_PRESS_MASK | Gdk::BUTTON_RELEASE_MASK | Gdk::BUTTON_MOTION_MASK);
     window_.add(layout_);
@@ -414,6 +418,16 @@ void GtkWindowPeer::apply_client_size(PixelRect outer) {
         window_.set_geometry_hints(window_, hints, Gdk::HINT_MIN_SIZE | Gdk::HINT_MAX_SIZE);
     }
     window_.resize(width, height);
+}
+
+// The user may make a sizable window small, but not smaller than a title
+// bar's worth, as on the platform the programs come from: the forms lay
+// their controls out for widths from there on.
+void GtkWindowPeer::set_user_minimum() {
+    Gdk::Geometry hints{};
+    hints.min_width = kMinUserClientWidth;
+    hints.min_height = 1;
+    window_.set_geometry_hints(window_, hints, Gdk::HINT_MIN_SIZE);
 }
 
 void GtkWindowPeer::set_outer_geometry(PixelRect outer) {
