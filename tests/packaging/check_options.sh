@@ -28,7 +28,7 @@ for program in "$@"; do
     status=0
     out=$(env -u DISPLAY -u WAYLAND_DISPLAY "$program" --help 2>"$err") || status=$?
     [[ $status == 0 ]] || fail "$name --help exited with $status"
-    [[ $out == "Usage: $name ITEM-PATH"* ]] || fail "$name --help does not begin with its usage: $out"
+    [[ $out == "Usage: $name ITEM-PATH"* ]] || fail "$name --help does not begin with a usage: $out"
     [[ $out == *"orn.ini"* && $out == *"$name(1)"* ]] ||
         fail "$name --help names neither the configuration file nor the manual page"
     [[ ! -s $err ]] || fail "$name --help wrote on standard error: $(cat "$err")"

@@ -69,14 +69,15 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [[ $(field Section) == education ]] || fail "Section: $(field Section)"
 [[ $(field Maintainer) == *"<"*"@"*">" ]] || fail "Maintainer: $(field Maintainer)"
 # A summary line, then the long description on lines of its own.
-(($(field Description | wc -l) > 2)) && [[ $(field Description) == *ornfig*ornpage* ]] ||
+if (($(field Description | wc -l) <= 2)) || [[ $(field Description) != *ornfig*ornpage* ]]; then
     fail "Description: $(field Description)"
+fi
 depends=$(field Depends)
 echo "Depends: $depends"
 # From the libraries (dpkg-shlibdeps) and what the programs need besides.
 for needed in libgtk-3-0 libwebkit2gtk-4.1-0 libcanberra0 libgdk-pixbuf-2.0-0 libasound2 \
     libx11-6 fonts-liberation hicolor-icon-theme; do
-    [[ ", $depends," =~ ,\ $needed[\ ,] ]] || fail "Depends lacks $needed"
+    [[ ", $depends," =~ ,\ ${needed}[\ ,] ]] || fail "Depends lacks $needed"
 done
 
 # ---- The package's files.
@@ -159,7 +160,9 @@ drive_c="$source/data/drive_c"
 caption_text() {
     local line
     line=$(head -n 1 "$1" | tr -d '\r')
-    iconv -f UTF-8 -t UTF-8 <<<"$line" >/dev/null 2>&1 || line=$(iconv -f WINDOWS-1251 -t UTF-8 <<<"$line")
+    if ! iconv -f UTF-8 -t UTF-8 <<<"$line" >/dev/null 2>&1; then
+        line=$(iconv -f WINDOWS-1251 -t UTF-8 <<<"$line")
+    fi
     printf '%s.       ' "$line"
 }
 # is_rotation TEXT TITLE: TITLE is TEXT scrolled by some characters.
@@ -169,7 +172,8 @@ is_rotation() { ((${#2} == ${#1})) && [[ $1$1 == *"$2"* ]]; }
 start() {
     local name=$1
     shift
-    setsid env HOME="$work/home" WINEPREFIX="$prefix" ORN_PACKAGE_TEST="$work" "$@" >"$work/$name.out" 2>"$work/$name.err" &
+    setsid env HOME="$work/home" WINEPREFIX="$prefix" ORN_PACKAGE_TEST="$work" "$@" \
+        >"$work/$name.out" 2>"$work/$name.err" &
     started+=($!)
     pid=$!
 }
@@ -202,13 +206,14 @@ record_titles() {
         sleep 0.05
     done
 }
+ended() { ! kill -0 "$1" 2>/dev/null; }
 has_state() { xprop -id "$1" _NET_WM_STATE | grep -q "$2"; }
 # close NAME WINDOW PID: closes the window as a user would (Alt+F4 to the
 # window manager); the program must end with status 0 and no error line.
 close() {
     timeout 5 xdotool windowactivate --sync "$2" || true
     xdotool key --clearmodifiers alt+F4
-    until_true 10 eval "! kill -0 $3 2>/dev/null" || fail "$1 still runs 10 s after Alt+F4"
+    until_true 10 ended "$3" || fail "$1 still runs 10 s after Alt+F4"
     local status=0
     wait "$3" || status=$?
     ((status == 0)) || fail "$1 ended with status $status: $(cat "$work/$1.err")"
@@ -220,9 +225,10 @@ start ornfig /usr/bin/ornfig 'C:\Book\htm\f01_1.htm'
 wait_for_window ornfig "$pid"
 record_titles "$window" 5
 text=$(caption_text "$drive_c/Book/htm/orn/f01_1.htm")
-((${#titles[@]} >= 3)) && [[ ${titles[0]} == "Форма1" ]] &&
-    is_rotation "$text" "${titles[1]}" && is_rotation "$text" "${titles[2]}" ||
+if ((${#titles[@]} < 3)) || [[ ${titles[0]} != "Форма1" ]] ||
+    ! is_rotation "$text" "${titles[1]}" || ! is_rotation "$text" "${titles[2]}"; then
     fail "ornfig's titles were: $(printf '"%s" ' "${titles[@]}")"
+fi
 until_true 5 has_state "$window" _NET_WM_STATE_ABOVE || fail "ornfig's window is not kept above"
 close ornfig "$window" "$pid"
 
@@ -247,16 +253,19 @@ cat >"$work/bus.conf" <<CONF
 CONF
 
 echo "== /usr/bin/ornpage on the sample page"
-start ornpage dbus-run-session --config-file="$work/bus.conf" -- /usr/bin/ornpage 'C:\Book\htm\p07_2.htm'
+start ornpage dbus-run-session --config-file="$work/bus.conf" -- \
+    /usr/bin/ornpage 'C:\Book\htm\p07_2.htm'
 wait_for_window ornpage "$pid"
 text=$(caption_text "$drive_c/Book/htm/or3/p07_2.htm")
-until_true 5 eval 'is_rotation "$text" "$(xdotool getwindowname "$window")"' ||
+shows_caption() { is_rotation "$text" "$(xdotool getwindowname "$window")"; }
+until_true 5 shows_caption ||
     fail "ornpage's title is \"$(xdotool getwindowname "$window")\", not its caption"
 until_true 5 has_state "$window" _NET_WM_STATE_MAXIMIZED_VERT || fail "ornpage is not maximised"
 until_true 5 has_state "$window" _NET_WM_STATE_ABOVE || fail "ornpage's window is not kept above"
 close ornpage "$window" "$pid"
 
-until_true 5 eval '[[ -z $(stray_processes) ]]' ||
+none_left() { [[ -z $(stray_processes) ]]; }
+until_true 5 none_left ||
     fail "processes left behind: $(stray_processes | xargs -r ps -o pid=,comm= -p)"
 
 echo "== apt-get remove $package"
