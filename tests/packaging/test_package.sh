@@ -5,6 +5,7 @@
 # (each must map its window with the expected title), closes them and removes
 # the package again. Installing needs root, apt-get and an X display with a
 # window manager; without them the test stops there as skipped (status 77).
+# A copy of the package installed before the test is removed, not restored.
 set -euo pipefail
 export LC_ALL=C.UTF-8 NO_AT_BRIDGE=1
 build=$1 source=$2 version=$3
