@@ -142,7 +142,8 @@ void Form::resize_to(int outer_width, int outer_height) {
         peer_->set_maximised(false, outer_);
     else
         peer_->set_outer_geometry(outer_);
-    if (was_maximised || outer_width != before.width || outer_height != before.height) Form_Resize();
+    if (was_maximised || outer_width != before.width || outer_height != before.height)
+        Form_Resize();
 }
 
 int Form::window_state() {

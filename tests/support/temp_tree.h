@@ -6,7 +6,7 @@
 namespace orn::test {
 
 class TempTree {
-public:
+  public:
     TempTree();
     ~TempTree();
     TempTree(const TempTree&) = delete;
@@ -17,14 +17,14 @@ public:
     std::string write(const std::string& relative_path, const std::string& bytes);
     std::string mkdir(const std::string& relative_path);
 
-private:
+  private:
     std::string root_;
 };
 
 // Points WINEPREFIX at a fresh tree whose dosdevices/c: is <tree>/drive_c,
 // for the lifetime of the object (the previous value is restored).
 class ScopedWinePrefix {
-public:
+  public:
     explicit ScopedWinePrefix(TempTree& tree);
     ~ScopedWinePrefix();
     // Path of the C: drive's folder on the host.
@@ -32,7 +32,7 @@ public:
     // Adds a drive letter leading to a folder.
     void add_drive(char letter, const std::string& target);
 
-private:
+  private:
     std::string prefix_;
     std::string drive_c_;
     std::string old_value_;
