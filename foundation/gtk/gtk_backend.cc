@@ -78,6 +78,21 @@ void draw_picture(const Cairo::RefPtr<Cairo::Context>& context, const Picture& p
     cairo_restore(cr);
 }
 
+// Without a compositor only what is on the screen needs painting: what
+// comes into view later is exposed then. Keeping invalidated areas to the
+// screen keeps GTK's paint buffer (a pixmap in the X server) screen-sized
+// however far a picture is zoomed.
+void clip_invalidation_to_screen(GdkWindow* window, cairo_region_t* region) {
+    GdkScreen* screen = gdk_window_get_screen(window);
+    if (gdk_screen_is_composited(screen)) return;
+    int x = 0, y = 0;
+    gdk_window_get_origin(window, &x, &y);
+    GdkWindow* root = gdk_screen_get_root_window(screen);
+    cairo_rectangle_int_t on_screen{-x, -y, gdk_window_get_width(root),
+                                    gdk_window_get_height(root)};
+    cairo_region_intersect_rectangle(region, &on_screen);
+}
+
 // ---- controls
 
 // What a command button shows: its caption in its own font, or (graphical
@@ -384,6 +399,7 @@ GtkWindowPeer::GtkWindowPeer(const WindowDesign& design, WindowEvents& events)
     });
 
     gtk_widget_realize(GTK_WIDGET(window_.gobj()));
+    gdk_window_set_invalidate_handler(window_.get_window()->gobj(), clip_invalidation_to_screen);
     // A fixed border offers neither resizing nor a maximise box.
     if (fixed_)
         window_.get_window()->set_functions(Gdk::FUNC_MOVE | Gdk::FUNC_MINIMIZE | Gdk::FUNC_CLOSE);
