@@ -88,8 +88,9 @@ cairo_surface_t* surface_from_pixbuf(GdkPixbuf* pixbuf) {
 
 // Decodes JPEG bytes with gdk-pixbuf, asking for exactly the size the DCT
 // scale gives so that it does not rescale afterwards. Null on failure, with
-// the decoder's reason.
-cairo_surface_t* decode_jpeg(std::string_view bytes, int width, int height, std::string& reason) {
+// the decoder's reason. The file's bytes are let go once decoded, before the
+// surface is made, so that the three never take memory together.
+cairo_surface_t* decode_jpeg(std::string& bytes, int width, int height, std::string& reason) {
     GError* error = nullptr;
     GdkPixbufLoader* loader = gdk_pixbuf_loader_new_with_type("jpeg", &error);
     if (!loader) {
@@ -103,6 +104,7 @@ cairo_surface_t* decode_jpeg(std::string_view bytes, int width, int height, std:
     // Closed exactly once, also after a failed write, so the decoder lets go.
     bool closed = gdk_pixbuf_loader_close(loader, ok ? &error : nullptr);
     GdkPixbuf* pixbuf = ok && closed ? gdk_pixbuf_loader_get_pixbuf(loader) : nullptr;
+    std::string().swap(bytes);
     cairo_surface_t* surface = pixbuf ? surface_from_pixbuf(pixbuf) : nullptr;
     if (!pixbuf) reason = error ? error->message : "the picture does not decode";
     if (pixbuf && !surface) reason = "no memory for the decoded picture";
