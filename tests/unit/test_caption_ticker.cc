@@ -1,6 +1,7 @@
 // The caption ticker: reading the caption, starting the timer, one step.
 #include <gtest/gtest.h>
 
+#include "error_of.h"
 #include "headless/headless_backend.h"
 #include "runtime/controls.h"
 #include "runtime/errors.h"
@@ -26,15 +27,7 @@ class TickerForm : public Form {
     Text caption_text;
 };
 
-ErrorCode error_of(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const RuntimeError& error) {
-        return error.code();
-    }
-    ADD_FAILURE() << "no run-time error";
-    return ErrorCode::Overflow;
-}
+using test::error_of;
 
 TEST(CaptionTicker, EachStepMovesTheFirstCharacterToTheEnd) {
     Text text = caption_text_from_line(u"Ab");

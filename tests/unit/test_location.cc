@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "content/location.h"
+#include "error_of.h"
 #include "runtime/errors.h"
 #include "runtime/textfile.h"
 #include "temp_tree.h"
@@ -17,16 +18,7 @@ ContentRoots roots_from(const std::string& configuration, const Text& item_name)
     return content_roots(item_name, input);
 }
 
-template <typename F>
-ErrorCode error_of(F f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.code();
-    }
-    ADD_FAILURE() << "no RuntimeError";
-    return ErrorCode{};
-}
+using test::error_of;
 
 TEST(ItemName, TextAfterTheLastSeparator) {
     EXPECT_EQ(item_name_from_argument(u"C:\\Book\\htm\\f12_3!.htm"), u"f12_3!.htm");

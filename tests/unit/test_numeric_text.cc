@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "error_of.h"
 #include "runtime/errors.h"
 #include "runtime/numeric.h"
 #include "runtime/text.h"
@@ -10,17 +11,7 @@
 namespace orn {
 namespace {
 
-// Runs f and returns the code of the RuntimeError it throws.
-template <typename F>
-ErrorCode error_of(F f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.code();
-    }
-    ADD_FAILURE() << "no RuntimeError";
-    return ErrorCode{};
-}
+using test::error_of;
 
 TEST(Errors, MessageStartsWithTheNameAndAddsTheDetail) {
     const std::pair<ErrorCode, const char*> names[] = {
