@@ -1,9 +1,10 @@
 #include "page/webkit_browser.h"
 
-#include <gtkmm.h>
+#include <gtk/gtk.h>
 #include <webkit2/webkit2.h>
 
 #include "gtk/control_widget.h"
+#include "gtk/gobject_glue.h"
 
 namespace orn::page {
 
@@ -33,16 +34,15 @@ WebKitSettings* view_settings() {
 
 class WebKitBrowserPeer : public BrowserPeer {
   public:
-    explicit WebKitBrowserPeer(Gtk::Layout& layout)
-        : view_(make_view()), placed_(layout, *Glib::wrap(GTK_WIDGET(view_))) {}
-    ~WebKitBrowserPeer() override { gtk_widget_destroy(GTK_WIDGET(view_)); }
+    explicit WebKitBrowserPeer(GtkLayout* layout)
+        : view_(make_view()), placed_(layout, view_.widget()) {}
 
-    void navigate(const std::string& uri) override { webkit_web_view_load_uri(view_, uri.c_str()); }
+    void navigate(const std::string& uri) override {
+        webkit_web_view_load_uri(view_.get(), uri.c_str());
+    }
     void set_geometry(PixelRect rect) override { placed_.set_geometry(rect); }
     void set_visible(bool visible) override { placed_.set_visible(visible); }
-    void set_enabled(bool enabled) override {
-        gtk_widget_set_sensitive(GTK_WIDGET(view_), enabled);
-    }
+    void set_enabled(bool enabled) override { gtk_widget_set_sensitive(view_.widget(), enabled); }
 
   private:
     static WebKitWebView* make_view() {
@@ -53,13 +53,13 @@ class WebKitBrowserPeer : public BrowserPeer {
         return view;
     }
 
-    WebKitWebView* view_;
+    gtk::ObjectRef<WebKitWebView> view_;  // destroyed with the peer
     gtk::ControlWidget placed_;
 };
 
 }  // namespace
 
-std::unique_ptr<BrowserPeer> make_webkit_browser(Gtk::Layout& layout, ControlEvents&) {
+std::unique_ptr<BrowserPeer> make_webkit_browser(GtkLayout* layout, ControlEvents&) {
     return std::make_unique<WebKitBrowserPeer>(layout);
 }
 

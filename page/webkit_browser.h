@@ -8,6 +8,6 @@
 namespace orn::page {
 
 // For GtkBackend::set_browser_factory.
-std::unique_ptr<BrowserPeer> make_webkit_browser(Gtk::Layout& layout, ControlEvents& events);
+std::unique_ptr<BrowserPeer> make_webkit_browser(GtkLayout* layout, ControlEvents& events);
 
 }  // namespace orn::page

@@ -2,7 +2,7 @@
 // layout, whatever size the widget itself would ask for.
 #pragma once
 
-#include <gtkmm/layout.h>
+#include <gtk/gtk.h>
 
 #include <algorithm>
 
@@ -12,19 +12,21 @@ namespace orn::gtk {
 
 class ControlWidget {
   public:
-    ControlWidget(Gtk::Layout& layout, Gtk::Widget& widget) : layout_(layout), widget_(widget) {
-        widget_.set_size_request(0, 0);
-        layout_.put(widget_, 0, 0);
+    // The layout keeps a reference to the widget while it holds it; the
+    // control's owner destroys the widget, which takes it out of the layout.
+    ControlWidget(GtkLayout* layout, GtkWidget* widget) : layout_(layout), widget_(widget) {
+        gtk_widget_set_size_request(widget_, 0, 0);
+        gtk_layout_put(layout_, widget_, 0, 0);
     }
     void set_geometry(PixelRect rect) {
-        layout_.move(widget_, rect.x, rect.y);
-        widget_.set_size_request(std::max(0, rect.width), std::max(0, rect.height));
+        gtk_layout_move(layout_, widget_, rect.x, rect.y);
+        gtk_widget_set_size_request(widget_, std::max(0, rect.width), std::max(0, rect.height));
     }
-    void set_visible(bool visible) { widget_.set_visible(visible); }
+    void set_visible(bool visible) { gtk_widget_set_visible(widget_, visible); }
 
   private:
-    Gtk::Layout& layout_;
-    Gtk::Widget& widget_;
+    GtkLayout* layout_;
+    GtkWidget* widget_;
 };
 
 }  // namespace orn::gtk

@@ -1,9 +1,7 @@
 #include "gtk/gtk_backend.h"
 
-// gtkmm must come before any X11 header: Xlib defines macros that clash with it.
-#include <gtkmm.h>
-
 #include <gdk/gdkx.h>
+#include <gtk/gtk.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,6 +13,7 @@
 #include <stdexcept>
 
 #include "gtk/control_widget.h"
+#include "gtk/gobject_glue.h"
 #include "gtk/sound.h"
 #include "gtk/x11_window.h"
 #include "runtime/picture.h"
@@ -47,9 +46,8 @@ long long now_ms() {
 // Draws a picture into a widget: scaled to the allocation when stretching,
 // else at its natural size from the top-left corner. Only the clip region
 // that GTK asks for is computed, so a huge zoom costs what is visible.
-void draw_picture(const Cairo::RefPtr<Cairo::Context>& context, const Picture& picture, int width,
-                  int height, bool stretch, bool centred) {
-    cairo_t* cr = context->cobj();
+void draw_picture(cairo_t* cr, const Picture& picture, int width, int height, bool stretch,
+                  bool centred) {
     double decoded_width = picture.decoded_width(), decoded_height = picture.decoded_height();
     double scale_x = picture.width() / decoded_width, scale_y = picture.height() / decoded_height;
     double shown_width = picture.width(), shown_height = picture.height();
@@ -78,6 +76,12 @@ void draw_picture(const Cairo::RefPtr<Cairo::Context>& context, const Picture& p
     cairo_restore(cr);
 }
 
+// The screen's size in pixels: its root window's.
+GdkRectangle screen_size(GdkScreen* screen) {
+    GdkWindow* root = gdk_screen_get_root_window(screen);
+    return {0, 0, gdk_window_get_width(root), gdk_window_get_height(root)};
+}
+
 // Without a compositor only what is on the screen needs painting: what
 // comes into view later is exposed then. Keeping invalidated areas to the
 // screen keeps GTK's paint buffer (a pixmap in the X server) screen-sized
@@ -87,9 +91,8 @@ void clip_invalidation_to_screen(GdkWindow* window, cairo_region_t* region) {
     if (gdk_screen_is_composited(screen)) return;
     int x = 0, y = 0;
     gdk_window_get_origin(window, &x, &y);
-    GdkWindow* root = gdk_screen_get_root_window(screen);
-    cairo_rectangle_int_t on_screen{-x, -y, gdk_window_get_width(root),
-                                    gdk_window_get_height(root)};
+    GdkRectangle size = screen_size(screen);
+    cairo_rectangle_int_t on_screen{-x, -y, size.width, size.height};
     cairo_region_intersect_rectangle(region, &on_screen);
 }
 
@@ -97,64 +100,85 @@ void clip_invalidation_to_screen(GdkWindow* window, cairo_region_t* region) {
 
 // What a command button shows: its caption in its own font, or (graphical
 // style) its picture, centred and clipped to the button.
-class ButtonFace : public Gtk::DrawingArea {
+class ButtonFace {
   public:
+    ButtonFace() : area_(gtk_drawing_area_new()), font_(pango_font_description_new()) {
+        // After the class's handlers, where a subclass would draw: handlers
+        // others connect to the widget (a benchmark's probe) run before it.
+        connect_signal<&ButtonFace::on_draw>(area_.get(), "draw", this, true);
+    }
+    ~ButtonFace() {
+        disconnect_handlers(area_.get(), this);
+        pango_font_description_free(font_);
+    }
+    ButtonFace(const ButtonFace&) = delete;
+    ButtonFace& operator=(const ButtonFace&) = delete;
+
+    GtkWidget* widget() const { return area_.widget(); }
     void set_caption(const std::string& caption) {
         caption_ = caption;
-        queue_draw();
+        gtk_widget_queue_draw(widget());
     }
     void set_font(const FontSpec& font) {
-        font_.set_family(font.family);
-        font_.set_size(static_cast<int>(font.size_points * PANGO_SCALE));
-        font_.set_weight(static_cast<Pango::Weight>(font.weight));
-        font_.set_style(font.italic ? Pango::STYLE_ITALIC : Pango::STYLE_NORMAL);
-        queue_draw();
+        pango_font_description_set_family(font_, font.family.c_str());
+        pango_font_description_set_size(font_, static_cast<int>(font.size_points * PANGO_SCALE));
+        pango_font_description_set_weight(font_, static_cast<PangoWeight>(font.weight));
+        pango_font_description_set_style(font_,
+                                         font.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+        gtk_widget_queue_draw(widget());
     }
     void set_picture(std::shared_ptr<const Picture> picture) {
         picture_ = std::move(picture);
-        queue_draw();
+        gtk_widget_queue_draw(widget());
     }
 
   private:
-    bool on_draw(const Cairo::RefPtr<Cairo::Context>& context) override {
-        int width = get_allocated_width(), height = get_allocated_height();
+    bool on_draw(cairo_t* cr) {
+        GtkWidget* area = widget();
+        int width = gtk_widget_get_allocated_width(area);
+        int height = gtk_widget_get_allocated_height(area);
         if (picture_) {
-            draw_picture(context, *picture_, width, height, false, true);
+            draw_picture(cr, *picture_, width, height, false, true);
             return true;
         }
-        auto layout = create_pango_layout(caption_);
-        layout->set_font_description(font_);
+        PangoLayout* layout = gtk_widget_create_pango_layout(area, caption_.c_str());
+        pango_layout_set_font_description(layout, font_);
         int text_width = 0, text_height = 0;
-        layout->get_pixel_size(text_width, text_height);
+        pango_layout_get_pixel_size(layout, &text_width, &text_height);
         // The foreground colour follows the button's state, greyed when disabled.
-        Gdk::RGBA colour = get_style_context()->get_color(get_state_flags());
-        context->rectangle(0, 0, width, height);
-        context->clip();
-        Gdk::Cairo::set_source_rgba(context, colour);
-        context->move_to(std::floor((width - text_width) / 2.0),
-                         std::floor((height - text_height) / 2.0));
-        layout->show_in_cairo_context(context);
+        GdkRGBA colour;
+        gtk_style_context_get_color(gtk_widget_get_style_context(area),
+                                    gtk_widget_get_state_flags(area), &colour);
+        cairo_rectangle(cr, 0, 0, width, height);
+        cairo_clip(cr);
+        gdk_cairo_set_source_rgba(cr, &colour);
+        cairo_move_to(cr, std::floor((width - text_width) / 2.0),
+                      std::floor((height - text_height) / 2.0));
+        pango_cairo_show_layout(cr, layout);
+        g_object_unref(layout);
         return true;
     }
 
+    ObjectRef<GtkWidget> area_;
     std::string caption_;
-    Pango::FontDescription font_;
+    PangoFontDescription* font_;
     std::shared_ptr<const Picture> picture_;
 };
 
-class GtkWindowPeer;
-
 class GtkButtonPeer : public ButtonPeer {
   public:
-    GtkButtonPeer(Gtk::Layout& layout, ControlEvents& events) : placed_(layout, button_) {
-        button_.get_style_context()->add_class("orn-button");
-        button_.add(face_);
-        face_.show();
-        button_.signal_clicked().connect([&events] { events.control_clicked(); });
+    GtkButtonPeer(GtkLayout* layout, ControlEvents& events)
+        : events_(events), button_(gtk_button_new()), placed_(layout, button_.widget()) {
+        gtk_style_context_add_class(gtk_widget_get_style_context(button_.widget()), "orn-button");
+        gtk_container_add(GTK_CONTAINER(button_.get()), face_.widget());
+        gtk_widget_show(face_.widget());
+        connect_signal<&GtkButtonPeer::on_clicked>(button_.get(), "clicked", this, true);
     }
+    ~GtkButtonPeer() override { disconnect_handlers(button_.get(), this); }
+
     void set_geometry(PixelRect rect) override { placed_.set_geometry(rect); }
     void set_visible(bool visible) override { placed_.set_visible(visible); }
-    void set_enabled(bool enabled) override { button_.set_sensitive(enabled); }
+    void set_enabled(bool enabled) override { gtk_widget_set_sensitive(button_.widget(), enabled); }
     void set_caption(const std::string& utf8) override { face_.set_caption(utf8); }
     void set_font(const FontSpec& font) override { face_.set_font(font); }
     void set_picture(std::shared_ptr<const Picture> picture) override {
@@ -162,47 +186,61 @@ class GtkButtonPeer : public ButtonPeer {
     }
 
   private:
-    Gtk::Button button_;
+    void on_clicked() { events_.control_clicked(); }
+
+    ControlEvents& events_;
+    ObjectRef<GtkWidget> button_;
     ButtonFace face_;
     ControlWidget placed_;
 };
 
-class PictureView : public Gtk::DrawingArea {
+class PictureView {
   public:
-    explicit PictureView(ControlEvents& events) : events_(events) {
-        add_events(Gdk::BUTTON_PRESS_MASK | Gdk::BUTTON_RELEASE_MASK | Gdk::BUTTON_MOTION_MASK);
+    explicit PictureView(ControlEvents& events) : events_(events), area_(gtk_drawing_area_new()) {
+        gtk_widget_add_events(
+            widget(), GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_BUTTON_MOTION_MASK);
+        // After the class's handlers, as ButtonFace draws.
+        connect_signal<&PictureView::on_draw>(area_.get(), "draw", this, true);
+        connect_signal<&PictureView::on_button_press>(area_.get(), "button-press-event", this,
+                                                      true);
     }
+    ~PictureView() { disconnect_handlers(area_.get(), this); }
+    PictureView(const PictureView&) = delete;
+    PictureView& operator=(const PictureView&) = delete;
+
+    GtkWidget* widget() const { return area_.widget(); }
     void set_picture(std::shared_ptr<const Picture> picture) {
         picture_ = std::move(picture);
-        queue_draw();
+        gtk_widget_queue_draw(widget());
     }
     void set_stretch(bool stretch) {
         stretch_ = stretch;
-        queue_draw();
+        gtk_widget_queue_draw(widget());
     }
 
   private:
-    bool on_draw(const Cairo::RefPtr<Cairo::Context>& context) override {
-        if (!picture_ || !clip_to_screen(context)) return true;
-        draw_picture(context, *picture_, get_allocated_width(), get_allocated_height(), stretch_,
-                     false);
+    bool on_draw(cairo_t* cr) {
+        if (!picture_ || !clip_to_screen(cr)) return true;
+        draw_picture(cr, *picture_, gtk_widget_get_allocated_width(widget()),
+                     gtk_widget_get_allocated_height(widget()), stretch_, false);
         return true;
     }
 
     // A zoomed picture may be far larger than the screen: only what lies on
     // the screen is drawn. Without a compositor the rest is exposed (and
     // drawn) once it comes into view; with one, everything is drawn.
-    bool clip_to_screen(const Cairo::RefPtr<Cairo::Context>& context) {
-        auto screen = get_screen();
-        if (screen->is_composited()) return true;
+    bool clip_to_screen(cairo_t* cr) {
+        GdkScreen* screen = gtk_widget_get_screen(widget());
+        if (gdk_screen_is_composited(screen)) return true;
         int x = 0, y = 0;
-        get_window()->get_origin(x, y);
+        gdk_window_get_origin(gtk_widget_get_window(widget()), &x, &y);
+        GdkRectangle screen_area = screen_size(screen);
         int left = std::max(0, -x), top = std::max(0, -y);
-        int right = std::min(get_allocated_width(), screen->get_width() - x);
-        int bottom = std::min(get_allocated_height(), screen->get_height() - y);
+        int right = std::min(gtk_widget_get_allocated_width(widget()), screen_area.width - x);
+        int bottom = std::min(gtk_widget_get_allocated_height(widget()), screen_area.height - y);
         if (right <= left || bottom <= top) return false;
-        context->rectangle(left, top, right - left, bottom - top);
-        context->clip();
+        cairo_rectangle(cr, left, top, right - left, bottom - top);
+        cairo_clip(cr);
         return true;
     }
     // Two left presses close in time and place make a double click, as on
@@ -210,7 +248,7 @@ class PictureView : public Gtk::DrawingArea {
     // click (no mouse-down of its own), and the press after it starts
     // afresh, so four quick clicks are two double clicks. GTK's own double
     // and triple click events would turn the third and fourth into nothing.
-    bool on_button_press_event(GdkEventButton* event) override {
+    bool on_button_press(GdkEventButton* event) {
         if (event->type != GDK_BUTTON_PRESS) return false;
         if (completes_double_click(event)) {
             first_press_time_.reset();
@@ -229,7 +267,7 @@ class PictureView : public Gtk::DrawingArea {
     bool completes_double_click(const GdkEventButton* event) const {
         if (event->button != GDK_BUTTON_PRIMARY || !first_press_time_) return false;
         int time = 400, distance = 5;
-        g_object_get(gtk_widget_get_settings(GTK_WIDGET(gobj())), "gtk-double-click-time", &time,
+        g_object_get(gtk_widget_get_settings(widget()), "gtk-double-click-time", &time,
                      "gtk-double-click-distance", &distance, nullptr);
         return event->time - *first_press_time_ <= static_cast<guint32>(time) &&
                std::abs(event->x_root - first_press_x_) <= distance &&
@@ -239,17 +277,18 @@ class PictureView : public Gtk::DrawingArea {
     std::optional<guint32> first_press_time_;
     double first_press_x_ = 0, first_press_y_ = 0;
     ControlEvents& events_;
+    ObjectRef<GtkWidget> area_;
     std::shared_ptr<const Picture> picture_;
     bool stretch_ = false;
 };
 
 class GtkImagePeer : public ImagePeer {
   public:
-    GtkImagePeer(Gtk::Layout& layout, ControlEvents& events)
-        : view_(events), placed_(layout, view_) {}
+    GtkImagePeer(GtkLayout* layout, ControlEvents& events)
+        : view_(events), placed_(layout, view_.widget()) {}
     void set_geometry(PixelRect rect) override { placed_.set_geometry(rect); }
     void set_visible(bool visible) override { placed_.set_visible(visible); }
-    void set_enabled(bool enabled) override { view_.set_sensitive(enabled); }
+    void set_enabled(bool enabled) override { gtk_widget_set_sensitive(view_.widget(), enabled); }
     void set_picture(std::shared_ptr<const Picture> picture) override {
         view_.set_picture(std::move(picture));
     }
@@ -263,21 +302,21 @@ class GtkImagePeer : public ImagePeer {
 class GtkTimerPeer : public TimerPeer {
   public:
     explicit GtkTimerPeer(TimerEvents& events) : events_(events) {}
-    ~GtkTimerPeer() override { connection_.disconnect(); }
     void start(int interval_ms) override {
-        stop();
-        connection_ = Glib::signal_timeout().connect(
-            [this] {
-                events_.timer_ticked();
-                return true;
-            },
-            static_cast<unsigned>(interval_ms));
+        // A tick that stops or restarts the timer removes its own source:
+        // GLib then ends it whatever the callback returns.
+        source_.set(g_timeout_add(static_cast<guint>(interval_ms), &GtkTimerPeer::tick, this));
     }
-    void stop() override { connection_.disconnect(); }
+    void stop() override { source_.remove(); }
 
   private:
+    static gboolean tick(gpointer self) {
+        static_cast<GtkTimerPeer*>(self)->events_.timer_ticked();
+        return G_SOURCE_CONTINUE;
+    }
+
     TimerEvents& events_;
-    sigc::connection connection_;
+    SourceId source_;
 };
 
 // ---- the window
@@ -293,21 +332,22 @@ class GtkWindowPeer : public WindowPeer {
   public:
     GtkWindowPeer(const WindowDesign& design, WindowEvents& events);
     ~GtkWindowPeer() override {
-        visibility_update_.disconnect();
-        settle_timer_.disconnect();
+        disconnect_handlers(window_.get(), this);
+        disconnect_handlers(layout_.get(), this);
         std::erase(all_windows(), this);
     }
 
-    Gtk::Layout& layout() { return layout_; }
+    GtkLayout* layout() { return layout_.get(); }
     // Shows or hides the window now, as set_visible last asked.
     void apply_visibility();
     // The window is on the screen as asked (taken over by the window
     // manager when there is one), or hidden.
     bool shown_or_hidden() {
         if (!wanted_visible_) return true;
-        auto gdk_window = window_.get_window();
-        if (!gdk_window || (gdk_window->get_state() & Gdk::WINDOW_STATE_WITHDRAWN)) return false;
-        return !managed_ || x11::has_wm_state(x_display(), GDK_WINDOW_XID(gdk_window->gobj()));
+        GdkWindow* gdk_window = gtk_widget_get_window(window_.widget());
+        if (!gdk_window || (gdk_window_get_state(gdk_window) & GDK_WINDOW_STATE_WITHDRAWN))
+            return false;
+        return !managed_ || x11::has_wm_state(x_display(), GDK_WINDOW_XID(gdk_window));
     }
 
     FrameExtents frame_extents() override { return normal_frame_; }
@@ -315,12 +355,15 @@ class GtkWindowPeer : public WindowPeer {
     void set_outer_geometry(PixelRect outer) override;
     void set_visible(bool visible) override;
     void set_maximised(bool maximised, PixelRect outer) override;
-    void set_title(const std::string& utf8) override { window_.set_title(utf8); }
+    void set_title(const std::string& utf8) override {
+        gtk_window_set_title(window_.get(), utf8.c_str());
+    }
     void set_keep_above() override;
     void begin_drag() override;
-    std::uintptr_t native_handle() override { return GDK_WINDOW_XID(window_.get_window()->gobj()); }
+    std::uintptr_t native_handle() override { return GDK_WINDOW_XID(gdk_window()); }
 
   private:
+    GdkWindow* gdk_window() const { return gtk_widget_get_window(window_.widget()); }
     void set_icon(std::string_view png);
     void apply_client_size(PixelRect outer);
     void set_user_minimum();
@@ -331,6 +374,8 @@ class GtkWindowPeer : public WindowPeer {
     bool on_layout_press(GdkEventButton* event);
     bool on_motion(GdkEventMotion* event);
     bool on_release(GdkEventButton* event);
+    bool on_delete(GdkEvent* event);
+    bool on_map(GdkEvent* event);
     void report_if_changed();
     void check_placement();
     void freeze_until_resized();
@@ -338,8 +383,10 @@ class GtkWindowPeer : public WindowPeer {
     PixelRect actual_outer();
 
     WindowEvents& events_;
-    Gtk::Window window_;
-    Gtk::Layout layout_;
+    // Members go in reverse order: the idle and timeout sources below
+    // first, then the layout (with any control still in it), the window last.
+    ObjectRef<GtkWindow> window_;
+    ObjectRef<GtkLayout> layout_;
     bool fixed_;
     bool managed_;               // a window manager frames the window
     FrameExtents frame_;         // as the window manager draws it now
@@ -348,14 +395,14 @@ class GtkWindowPeer : public WindowPeer {
     bool wanted_visible_ = false;
     bool check_placement_ = false;  // the window was just shown
     bool frozen_ = false;           // painting waits for a new size
-    sigc::connection visibility_update_;
+    SourceId visibility_update_;
 
     // What the model believes, and whether a change it asked for is on its way.
     PixelRect model_outer_;
     bool model_maximised_ = false;
     bool actual_maximised_ = false;
     long long settle_until_ = 0;
-    sigc::connection settle_timer_;
+    SourceId settle_timer_;
 
     // A press that may become a move of the window once the pointer moves.
     bool drag_armed_ = false;
@@ -365,62 +412,73 @@ class GtkWindowPeer : public WindowPeer {
 };
 
 GtkWindowPeer::GtkWindowPeer(const WindowDesign& design, WindowEvents& events)
-    : events_(events), fixed_(design.border == BorderStyle::FixedSingle) {
+    : events_(events),
+      window_(GTK_WINDOW(gtk_window_new(GTK_WINDOW_TOPLEVEL))),
+      layout_(GTK_LAYOUT(gtk_layout_new(nullptr, nullptr))),
+      fixed_(design.border == BorderStyle::FixedSingle) {
     all_windows().push_back(this);
-    window_.set_title(design.title);
+    GtkWidget* window = window_.widget();
+    GtkWidget* layout = layout_.widget();
+    gtk_window_set_title(window_.get(), design.title.c_str());
     if (!design.icon_png.empty()) set_icon(design.icon_png);
-    window_.set_gravity(Gdk::GRAVITY_NORTH_WEST);
+    gtk_window_set_gravity(window_.get(), GDK_GRAVITY_NORTH_WEST);
     if (!fixed_) set_user_minimum();
-    if (fixed_) window_.set_type_hint(Gdk::WINDOW_TYPE_HINT_NORMAL);
-    layout_.add_events(Gdk::BUTTON_PRESS_MASK | Gdk::BUTTON_RELEASE_MASK | Gdk::BUTTON_MOTION_MASK);
-    window_.add(layout_);
-    layout_.show();
-    window_.add_events(Gdk::PROPERTY_CHANGE_MASK | Gdk::STRUCTURE_MASK);
+    if (fixed_) gtk_window_set_type_hint(window_.get(), GDK_WINDOW_TYPE_HINT_NORMAL);
+    gtk_widget_add_events(layout,
+                          GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_BUTTON_MOTION_MASK);
+    gtk_container_add(GTK_CONTAINER(window), layout);
+    gtk_widget_show(layout);
+    gtk_widget_add_events(window, GDK_PROPERTY_CHANGE_MASK | GDK_STRUCTURE_MASK);
 
-    window_.signal_configure_event().connect(sigc::mem_fun(*this, &GtkWindowPeer::on_configure),
-                                             false);
-    window_.signal_window_state_event().connect(
-        sigc::mem_fun(*this, &GtkWindowPeer::on_window_state));
-    window_.signal_property_notify_event().connect(
-        sigc::mem_fun(*this, &GtkWindowPeer::on_property));
-    window_.signal_motion_notify_event().connect(sigc::mem_fun(*this, &GtkWindowPeer::on_motion));
-    window_.signal_button_release_event().connect(sigc::mem_fun(*this, &GtkWindowPeer::on_release));
-    layout_.signal_button_press_event().connect(
-        sigc::mem_fun(*this, &GtkWindowPeer::on_layout_press));
-    window_.signal_delete_event().connect([this](GdkEventAny*) {
-        events_.window_close_requested();
-        return true;
-    });
-    window_.signal_map_event().connect([this](GdkEventAny*) {
-        // Keep-above may be lost when a window is withdrawn and mapped again.
-        if (keep_above_) window_.set_keep_above(true);
+    // Configure events are seen before GtkWindow's own handler, which ends
+    // their emission; the other handlers run after the class's.
+    connect_signal<&GtkWindowPeer::on_configure>(window, "configure-event", this);
+    connect_signal<&GtkWindowPeer::on_window_state>(window, "window-state-event", this, true);
+    connect_signal<&GtkWindowPeer::on_property>(window, "property-notify-event", this, true);
+    connect_signal<&GtkWindowPeer::on_motion>(window, "motion-notify-event", this, true);
+    connect_signal<&GtkWindowPeer::on_release>(window, "button-release-event", this, true);
+    connect_signal<&GtkWindowPeer::on_layout_press>(layout, "button-press-event", this, true);
+    connect_signal<&GtkWindowPeer::on_delete>(window, "delete-event", this, true);
+    connect_signal<&GtkWindowPeer::on_map>(window, "map-event", this, true);
 
-        return false;
-    });
-
-    gtk_widget_realize(GTK_WIDGET(window_.gobj()));
-    gdk_window_set_invalidate_handler(window_.get_window()->gobj(), clip_invalidation_to_screen);
+    gtk_widget_realize(window);
+    gdk_window_set_invalidate_handler(gdk_window(), clip_invalidation_to_screen);
     // A fixed border offers neither resizing nor a maximise box.
     if (fixed_)
-        window_.get_window()->set_functions(Gdk::FUNC_MOVE | Gdk::FUNC_MINIMIZE | Gdk::FUNC_CLOSE);
+        gdk_window_set_functions(
+            gdk_window(),
+            static_cast<GdkWMFunction>(GDK_FUNC_MOVE | GDK_FUNC_MINIMIZE | GDK_FUNC_CLOSE));
     Display* display = x_display();
     managed_ = x11::window_manager_running(display);
     if (managed_) {
-        Window xid = GDK_WINDOW_XID(window_.get_window()->gobj());
+        Window xid = GDK_WINDOW_XID(gdk_window());
         if (fixed_) x11::set_fixed_size_hints(display, xid, 1, 1);
         frame_ = normal_frame_ = x11::request_frame_extents(display, xid, kFrameExtentsTimeoutMs);
     }
 }
 
+bool GtkWindowPeer::on_delete(GdkEvent*) {
+    events_.window_close_requested();
+    return true;
+}
+
+bool GtkWindowPeer::on_map(GdkEvent*) {
+    // Keep-above may be lost when a window is withdrawn and mapped again.
+    if (keep_above_) gtk_window_set_keep_above(window_.get(), TRUE);
+    return false;
+}
+
 void GtkWindowPeer::set_icon(std::string_view png) {
-    try {
-        auto loader = Gdk::PixbufLoader::create("png");
-        loader->write(reinterpret_cast<const guint8*>(png.data()), png.size());
-        loader->close();
-        window_.set_icon(loader->get_pixbuf());
-    } catch (const Glib::Error&) {
-        // A broken icon leaves the default one; the window works the same.
-    }
+    // A broken icon leaves the default one; the window works the same.
+    GdkPixbufLoader* loader = gdk_pixbuf_loader_new_with_type("png", nullptr);
+    if (!loader) return;
+    bool loaded = gdk_pixbuf_loader_write(loader, reinterpret_cast<const guchar*>(png.data()),
+                                          png.size(), nullptr);
+    // Closed in any case: a loader must be closed before it is let go of.
+    loaded = gdk_pixbuf_loader_close(loader, nullptr) && loaded;
+    GdkPixbuf* pixbuf = loaded ? gdk_pixbuf_loader_get_pixbuf(loader) : nullptr;
+    if (pixbuf) gtk_window_set_icon(window_.get(), pixbuf);
+    g_object_unref(loader);
 }
 
 void GtkWindowPeer::apply_client_size(PixelRect outer) {
@@ -428,22 +486,24 @@ void GtkWindowPeer::apply_client_size(PixelRect outer) {
     int height = std::max(1, outer.height - normal_frame_.top - normal_frame_.bottom);
     if (fixed_) {
         // The user cannot resize it; the program still can.
-        Gdk::Geometry hints{};
+        GdkGeometry hints{};
         hints.min_width = hints.max_width = width;
         hints.min_height = hints.max_height = height;
-        window_.set_geometry_hints(window_, hints, Gdk::HINT_MIN_SIZE | Gdk::HINT_MAX_SIZE);
+        gtk_window_set_geometry_hints(
+            window_.get(), window_.widget(), &hints,
+            static_cast<GdkWindowHints>(GDK_HINT_MIN_SIZE | GDK_HINT_MAX_SIZE));
     }
-    window_.resize(width, height);
+    gtk_window_resize(window_.get(), width, height);
 }
 
 // The user may make a sizable window small, but not smaller than a title
 // bar's worth, as on the platform the programs come from: the forms lay
 // their controls out for widths from there on.
 void GtkWindowPeer::set_user_minimum() {
-    Gdk::Geometry hints{};
+    GdkGeometry hints{};
     hints.min_width = kMinUserClientWidth;
     hints.min_height = 1;
-    window_.set_geometry_hints(window_, hints, Gdk::HINT_MIN_SIZE);
+    gtk_window_set_geometry_hints(window_.get(), window_.widget(), &hints, GDK_HINT_MIN_SIZE);
 }
 
 void GtkWindowPeer::set_outer_geometry(PixelRect outer) {
@@ -452,7 +512,7 @@ void GtkWindowPeer::set_outer_geometry(PixelRect outer) {
     if (resized) freeze_until_resized();
     apply_client_size(outer);
     // With north-west gravity the window manager puts the frame's corner here.
-    window_.move(outer.x, outer.y);
+    gtk_window_move(window_.get(), outer.x, outer.y);
     expect_geometry();
 }
 
@@ -461,27 +521,31 @@ void GtkWindowPeer::set_outer_geometry(PixelRect outer) {
 // user sees (and the window manager maps) only the window as it ends up.
 void GtkWindowPeer::set_visible(bool visible) {
     wanted_visible_ = visible;
-    if (visibility_update_.connected()) return;
-    visibility_update_ = Glib::signal_idle().connect(
-        [this] {
-            apply_visibility();
-            return false;
+    if (visibility_update_.active()) return;
+    visibility_update_.set(g_idle_add_full(
+        G_PRIORITY_HIGH_IDLE,
+        [](gpointer self) -> gboolean {
+            auto* peer = static_cast<GtkWindowPeer*>(self);
+            peer->visibility_update_.ended();
+            peer->apply_visibility();
+            return G_SOURCE_REMOVE;
         },
-        Glib::PRIORITY_HIGH_IDLE);
+        this, nullptr));
 }
 
 void GtkWindowPeer::apply_visibility() {
-    visibility_update_.disconnect();
-    if (wanted_visible_ == window_.get_visible()) return;
+    visibility_update_.remove();
+    GtkWidget* window = window_.widget();
+    if (wanted_visible_ == static_cast<bool>(gtk_widget_get_visible(window))) return;
     if (wanted_visible_) {
         // A window shown again is placed where it was, not where the window
         // manager would centre it.
-        window_.move(model_outer_.x, model_outer_.y);
+        gtk_window_move(window_.get(), model_outer_.x, model_outer_.y);
         check_placement_ = true;
-        window_.show();
-        if (keep_above_) window_.set_keep_above(true);
+        gtk_widget_show(window);
+        if (keep_above_) gtk_window_set_keep_above(window_.get(), TRUE);
     } else {
-        window_.hide();
+        gtk_widget_hide(window);
     }
 }
 
@@ -491,20 +555,20 @@ void GtkWindowPeer::set_maximised(bool maximised, PixelRect outer) {
     if (!managed_) {
         // Nobody else sizes the window to the work area.
         apply_client_size(outer);
-        window_.move(outer.x, outer.y);
+        gtk_window_move(window_.get(), outer.x, outer.y);
     } else if (maximised) {
-        window_.maximize();
+        gtk_window_maximize(window_.get());
     } else {
-        window_.unmaximize();
+        gtk_window_unmaximize(window_.get());
         apply_client_size(outer);
-        window_.move(outer.x, outer.y);
+        gtk_window_move(window_.get(), outer.x, outer.y);
     }
     expect_geometry();
 }
 
 void GtkWindowPeer::set_keep_above() {
     keep_above_ = true;
-    window_.set_keep_above(true);
+    gtk_window_set_keep_above(window_.get(), TRUE);
 }
 
 void GtkWindowPeer::begin_drag() {
@@ -524,13 +588,13 @@ void GtkWindowPeer::begin_drag() {
 // that a click or a double click in place still reaches its handler.
 bool GtkWindowPeer::on_motion(GdkEventMotion* event) {
     if (!drag_armed_) return false;
-    if (!gtk_drag_check_threshold(GTK_WIDGET(window_.gobj()), static_cast<int>(drag_x_),
+    if (!gtk_drag_check_threshold(window_.widget(), static_cast<int>(drag_x_),
                                   static_cast<int>(drag_y_), static_cast<int>(event->x_root),
                                   static_cast<int>(event->y_root)))
         return false;
     drag_armed_ = false;
-    window_.get_window()->begin_move_drag(static_cast<int>(drag_button_), static_cast<int>(drag_x_),
-                                          static_cast<int>(drag_y_), drag_time_);
+    gdk_window_begin_move_drag(gdk_window(), static_cast<int>(drag_button_),
+                               static_cast<int>(drag_x_), static_cast<int>(drag_y_), drag_time_);
     return true;
 }
 
@@ -540,7 +604,8 @@ bool GtkWindowPeer::on_release(GdkEventButton*) {
 }
 
 bool GtkWindowPeer::on_layout_press(GdkEventButton* event) {
-    if (event->type != GDK_BUTTON_PRESS || event->window != layout_.get_bin_window()->gobj())
+    if (event->type != GDK_BUTTON_PRESS ||
+        event->window != gtk_layout_get_bin_window(layout_.get()))
         return false;
     events_.window_mouse_down(static_cast<int>(event->button));
     return true;
@@ -548,37 +613,40 @@ bool GtkWindowPeer::on_layout_press(GdkEventButton* event) {
 
 void GtkWindowPeer::expect_geometry() {
     settle_until_ = now_ms() + kGeometrySettleMs;
-    settle_timer_.disconnect();
-    settle_timer_ = Glib::signal_timeout().connect(
-        [this] {
-            thaw();
-            report_if_changed();
-            return false;
+    settle_timer_.set(g_timeout_add(
+        kGeometrySettleMs + 10,
+        [](gpointer self) -> gboolean {
+            auto* peer = static_cast<GtkWindowPeer*>(self);
+            peer->settle_timer_.ended();
+            peer->thaw();
+            peer->report_if_changed();
+            return G_SOURCE_REMOVE;
         },
-        kGeometrySettleMs + 10);
+        this));
 }
 
 // A shown window that changes size is not painted until the window manager
 // has given it the new size: painting the new layout into the old size
 // first would cost a whole frame and show a cropped picture.
 void GtkWindowPeer::freeze_until_resized() {
-    if (frozen_ || !window_.get_mapped()) return;
+    if (frozen_ || !gtk_widget_get_mapped(window_.widget())) return;
     frozen_ = true;
-    window_.get_window()->freeze_updates();
+    gdk_window_freeze_updates(gdk_window());
 }
 
 void GtkWindowPeer::thaw() {
     if (!frozen_) return;
     frozen_ = false;
-    window_.get_window()->thaw_updates();
+    gdk_window_thaw_updates(gdk_window());
 }
 
 PixelRect GtkWindowPeer::actual_outer() {
-    auto gdk_window = window_.get_window();
+    GdkWindow* window = gdk_window();
     int x = 0, y = 0;
-    gdk_window->get_origin(x, y);
-    return {x - frame_.left, y - frame_.top, gdk_window->get_width() + frame_.left + frame_.right,
-            gdk_window->get_height() + frame_.top + frame_.bottom};
+    gdk_window_get_origin(window, &x, &y);
+    return {x - frame_.left, y - frame_.top,
+            gdk_window_get_width(window) + frame_.left + frame_.right,
+            gdk_window_get_height(window) + frame_.top + frame_.bottom};
 }
 
 bool GtkWindowPeer::on_configure(GdkEventConfigure*) {
@@ -601,15 +669,16 @@ void GtkWindowPeer::check_placement() {
     PixelRect actual = actual_outer();
     if (actual.x == model_outer_.x && actual.y == model_outer_.y) return;
     // Through GDK: GTK would drop a move to where it thinks the window is.
-    window_.get_window()->move(model_outer_.x, model_outer_.y);
+    gdk_window_move(gdk_window(), model_outer_.x, model_outer_.y);
     expect_geometry();
 }
 
 bool GtkWindowPeer::on_property(GdkEventProperty* event) {
-    if (event->atom == gdk_atom_intern_static_string("WM_STATE") && window_.get_mapped())
+    if (event->atom == gdk_atom_intern_static_string("WM_STATE") &&
+        gtk_widget_get_mapped(window_.widget()))
         check_placement();
     if (event->atom == gdk_atom_intern_static_string("_NET_FRAME_EXTENTS")) {
-        x11::read_frame_extents(x_display(), GDK_WINDOW_XID(window_.get_window()->gobj()), frame_);
+        x11::read_frame_extents(x_display(), GDK_WINDOW_XID(gdk_window()), frame_);
         if (!actual_maximised_ && !model_maximised_) normal_frame_ = frame_;
         report_if_changed();
     }
@@ -619,7 +688,7 @@ bool GtkWindowPeer::on_property(GdkEventProperty* event) {
 // Tells the model what the user or the window manager changed, once the
 // changes the program itself asked for have had time to arrive.
 void GtkWindowPeer::report_if_changed() {
-    if (!window_.get_mapped()) return;
+    if (!gtk_widget_get_mapped(window_.widget())) return;
     PixelRect actual = actual_outer();
     bool maximised = managed_ ? actual_maximised_ : model_maximised_;
     bool settling = now_ms() < settle_until_;
@@ -653,11 +722,11 @@ GtkBackend::GtkBackend(int& argc, char**& argv, const std::string& program_name)
                      program_name.c_str());
         std::exit(1);
     }
-    Gtk::Main::init_gtkmm_internals();
-    auto css = Gtk::CssProvider::create();
-    css->load_from_data(kStyleSheet);
-    Gtk::StyleContext::add_provider_for_screen(Gdk::Screen::get_default(), css,
-                                               GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    GtkCssProvider* css = gtk_css_provider_new();
+    gtk_css_provider_load_from_data(css, kStyleSheet, -1, nullptr);
+    gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(css),
+                                              GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    g_object_unref(css);  // the screen keeps it
 }
 
 GtkBackend::~GtkBackend() = default;
@@ -732,10 +801,12 @@ void GtkBackend::show_error(const std::string& title, const std::string& message
     // The program's windows appear as they stand before the message does.
     for (GtkWindowPeer* window : all_windows()) window->apply_visibility();
     wait_until_mapped();
-    Gtk::MessageDialog dialog(message, false, Gtk::MESSAGE_ERROR, Gtk::BUTTONS_OK, true);
-    dialog.set_title(title);
-    dialog.set_keep_above(true);
-    dialog.run();
+    GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR,
+                                               GTK_BUTTONS_OK, "%s", message.c_str());
+    gtk_window_set_title(GTK_WINDOW(dialog), title.c_str());
+    gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
+    gtk_dialog_run(GTK_DIALOG(dialog));
+    gtk_widget_destroy(dialog);
 }
 
 void GtkBackend::end_program(int status) {

@@ -9,16 +9,15 @@
 
 #include "runtime/backend.h"
 
-namespace Gtk {
-class Layout;
-}
+// GTK's layout widget, declared as GTK declares it.
+using GtkLayout = struct _GtkLayout;  // NOLINT(bugprone-reserved-identifier)
 
 namespace orn::gtk {
 
 // Makes the HTML view inside a window's layout. Only the page viewer links
 // an HTML engine, so it brings its own.
 using BrowserFactory =
-    std::function<std::unique_ptr<BrowserPeer>(Gtk::Layout& layout, ControlEvents& events)>;
+    std::function<std::unique_ptr<BrowserPeer>(GtkLayout* layout, ControlEvents& events)>;
 
 class GtkBackend : public Backend {
   public:
