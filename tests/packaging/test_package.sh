@@ -80,6 +80,10 @@ for needed in libgtk-3-0 libwebkit2gtk-4.1-0 libcanberra0 libgdk-pixbuf-2.0-0 li
     libx11-6 fonts-liberation hicolor-icon-theme; do
     [[ ", $depends," =~ ,\ ${needed}[\ ,] ]] || fail "Depends lacks $needed"
 done
+# The programs use GTK's C API: no C++ binding library is linked in.
+for unwanted in libgtkmm libglibmm libgiomm libcairomm libpangomm libatkmm libsigc++; do
+    [[ $depends != *"$unwanted"* ]] || fail "Depends names $unwanted"
+done
 
 # ---- The package's files.
 root="$work/root"
