@@ -1,10 +1,17 @@
 #include "runtime/picture.h"
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
-
-#include <cmath>
-#include <cstdint>
+// jpeglib.h needs size_t and FILE declared before it.
+#include <jerror.h>
+#include <jpeglib.h>
+#include <cstddef>
 #include <cstdio>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <csetjmp>
+#include <cstdint>
 #include <functional>
 #include <future>
 #include <mutex>
@@ -18,8 +25,9 @@ namespace orn {
 
 namespace {
 
-// The decoder's RGB buffer and the surface drawn from exist together for a moment.
-constexpr std::size_t kBytesPerDecodedPixel = 3 + 4;
+// The surface is all the decoder writes: it fills the surface's rows
+// directly, so a pixel takes the surface's four bytes and nothing more.
+constexpr std::size_t kBytesPerDecodedPixel = 4;
 
 int scaled(int size, int denominator) {
     return (size + denominator - 1) / denominator;
@@ -86,31 +94,118 @@ cairo_surface_t* surface_from_pixbuf(GdkPixbuf* pixbuf) {
     return surface;
 }
 
-// Decodes JPEG bytes with gdk-pixbuf, asking for exactly the size the DCT
-// scale gives so that it does not rescale afterwards. Null on failure, with
-// the decoder's reason. The file's bytes are let go once decoded, before the
-// surface is made, so that the three never take memory together.
-cairo_surface_t* decode_jpeg(std::string& bytes, int width, int height, std::string& reason) {
-    GError* error = nullptr;
-    GdkPixbufLoader* loader = gdk_pixbuf_loader_new_with_type("jpeg", &error);
-    if (!loader) {
-        reason = error ? error->message : "no JPEG decoder";
-        g_clear_error(&error);
-        return nullptr;
+// Cairo's RGB24 pixel is a native 32-bit word 0xXXRRGGBB; libjpeg writes
+// the same bytes when asked for B, G, R, X (little-endian) or X, R, G, B.
+constexpr J_COLOR_SPACE kSurfaceColorSpace =
+    std::endian::native == std::endian::little ? JCS_EXT_BGRX : JCS_EXT_XRGB;
+
+// How a decode ended.
+enum class DecodeOutcome { Decoded, Invalid, NoMemory };
+
+// Everything one decode works with, in plain C form: the decoder's error
+// handler jumps out of libjpeg with longjmp, which runs no destructors.
+struct JpegDecode {
+    jpeg_decompress_struct info;
+    jpeg_error_mgr errors;
+    std::jmp_buf failed;
+    cairo_surface_t* surface;
+    char message[JMSG_LENGTH_MAX];
+};
+
+// A fatal decoder error returns to the setjmp in decode_rows instead of
+// ending the program, as libjpeg's own handler would.
+[[noreturn]] void jump_out(j_common_ptr info) {
+    auto* decode = reinterpret_cast<JpegDecode*>(info);  // info is the first member
+    std::longjmp(decode->failed, 1);
+}
+
+// Warnings (corrupt entropy data, a missing end marker) are not errors: the
+// decoder fills in what it could not read, and nothing is printed.
+void stay_quiet(j_common_ptr, int) {}
+
+// CMYK JPEGs come from Adobe's programs, which store the channels inverted
+// (255 is no ink) and libjpeg hands them on so: R = C * K / 255 and so on.
+// One row of them into the surface's pixels.
+void cmyk_row_to_rgb(const JSAMPLE* cmyk, std::uint32_t* out, JDIMENSION width) {
+    for (JDIMENSION x = 0; x < width; ++x, cmyk += 4) {
+        std::uint32_t k = cmyk[3];
+        std::uint32_t r = cmyk[0] * k / 255, g = cmyk[1] * k / 255, b = cmyk[2] * k / 255;
+        out[x] = 0xFF000000u | r << 16 | g << 8 | b;
     }
-    gdk_pixbuf_loader_set_size(loader, width, height);
-    bool ok = gdk_pixbuf_loader_write(loader, reinterpret_cast<const guchar*>(bytes.data()),
-                                      bytes.size(), &error);
-    // Closed exactly once, also after a failed write, so the decoder lets go.
-    bool closed = gdk_pixbuf_loader_close(loader, ok ? &error : nullptr);
-    GdkPixbuf* pixbuf = ok && closed ? gdk_pixbuf_loader_get_pixbuf(loader) : nullptr;
-    std::string().swap(bytes);
-    cairo_surface_t* surface = pixbuf ? surface_from_pixbuf(pixbuf) : nullptr;
-    if (!pixbuf) reason = error ? error->message : "the picture does not decode";
-    if (pixbuf && !surface) reason = "no memory for the decoded picture";
-    g_clear_error(&error);
-    g_object_unref(loader);
-    return surface;
+}
+
+// Decodes JPEG bytes at 1/denominator of their size into a new RGB24 surface
+// (decode->surface). No C++ object lives here: the decoder's errors longjmp
+// back to the setjmp below. libjpeg may take memory_limit bytes for its
+// whole-image buffers (progressive files); a file that needs more fails as
+// NoMemory. On failure decode->message says why.
+DecodeOutcome decode_rows(JpegDecode* decode, const unsigned char* bytes, std::size_t size,
+                          int denominator, std::size_t memory_limit) {
+    decode->info.err = jpeg_std_error(&decode->errors);
+    decode->errors.error_exit = jump_out;
+    decode->errors.emit_message = stay_quiet;
+    decode->surface = nullptr;
+    decode->message[0] = '\0';
+    if (setjmp(decode->failed)) {
+        decode->errors.format_message(reinterpret_cast<j_common_ptr>(&decode->info),
+                                      decode->message);
+        int code = decode->errors.msg_code;
+        jpeg_destroy_decompress(&decode->info);
+        cairo_surface_destroy(decode->surface);
+        decode->surface = nullptr;
+        return code == JERR_OUT_OF_MEMORY || code == JERR_NO_BACKING_STORE ? DecodeOutcome::NoMemory
+                                                                           : DecodeOutcome::Invalid;
+    }
+    jpeg_create_decompress(&decode->info);
+    jpeg_mem_src(&decode->info, bytes, static_cast<unsigned long>(size));
+    jpeg_read_header(&decode->info, TRUE);
+    jpeg_decompress_struct& info = decode->info;
+    info.scale_num = 1;
+    info.scale_denom = static_cast<unsigned int>(denominator);
+    bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+    info.out_color_space = cmyk ? JCS_CMYK : kSurfaceColorSpace;
+    info.mem->max_memory_to_use = static_cast<long>(memory_limit);
+    jpeg_calc_output_dimensions(&info);
+
+    decode->surface =
+        cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(info.output_width),
+                                   static_cast<int>(info.output_height));
+    cairo_status_t status = cairo_surface_status(decode->surface);
+    if (status != CAIRO_STATUS_SUCCESS) {
+        std::snprintf(decode->message, sizeof decode->message, "%s",
+                      cairo_status_to_string(status));
+        jpeg_destroy_decompress(&info);
+        cairo_surface_destroy(decode->surface);
+        decode->surface = nullptr;
+        return status == CAIRO_STATUS_NO_MEMORY ? DecodeOutcome::NoMemory : DecodeOutcome::Invalid;
+    }
+    cairo_surface_flush(decode->surface);
+    unsigned char* pixels = cairo_image_surface_get_data(decode->surface);
+    auto stride = static_cast<std::size_t>(cairo_image_surface_get_stride(decode->surface));
+
+    jpeg_start_decompress(&info);
+    // CMYK comes through a one-row buffer of the decoder's own (freed with it).
+    JSAMPARRAY cmyk_row = cmyk ? info.mem->alloc_sarray(reinterpret_cast<j_common_ptr>(&info),
+                                                        JPOOL_IMAGE, info.output_width * 4, 1)
+                               : nullptr;
+    constexpr int kRowsAtOnce = 16;
+    JSAMPROW rows[kRowsAtOnce];
+    while (info.output_scanline < info.output_height) {
+        unsigned char* row = pixels + info.output_scanline * stride;
+        if (cmyk) {
+            jpeg_read_scanlines(&info, cmyk_row, 1);
+            cmyk_row_to_rgb(cmyk_row[0], reinterpret_cast<std::uint32_t*>(row), info.output_width);
+            continue;
+        }
+        JDIMENSION count =
+            std::min<JDIMENSION>(kRowsAtOnce, info.output_height - info.output_scanline);
+        for (JDIMENSION i = 0; i < count; ++i) rows[i] = row + i * stride;
+        jpeg_read_scanlines(&info, rows, count);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    cairo_surface_mark_dirty(decode->surface);
+    return DecodeOutcome::Decoded;
 }
 
 // Which bytes were decoded at which scale.
@@ -178,15 +273,24 @@ std::shared_ptr<const Picture> decode_file(const std::string& host_path, const T
                   dct_denominator(size->width, size->height, display_scale)};
     if (auto picture = decoded_pictures().find(key)) return picture;
 
-    int width = scaled(size->width, key.denominator);
-    int height = scaled(size->height, key.denominator);
-    if (std::size_t(width) * std::size_t(height) * kBytesPerDecodedPixel > kPictureMemoryBudget)
+    std::size_t surface_bytes = std::size_t(scaled(size->width, key.denominator)) *
+                                std::size_t(scaled(size->height, key.denominator)) *
+                                kBytesPerDecodedPixel;
+    if (surface_bytes > kPictureMemoryBudget)
         out_of_memory(windows_path, host_path,
                       std::to_string(size->width) + "x" + std::to_string(size->height) + " pixels");
     if (!jpeg_is_complete(bytes)) invalid_picture(windows_path, host_path, "the file ends early");
-    std::string reason;
-    cairo_surface_t* surface = decode_jpeg(bytes, width, height, reason);
-    if (!surface) invalid_picture(windows_path, host_path, reason);
+    JpegDecode decode{};
+    DecodeOutcome outcome =
+        decode_rows(&decode, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
+                    key.denominator, kPictureMemoryBudget - surface_bytes);
+    std::string().swap(bytes);
+    if (outcome == DecodeOutcome::NoMemory)
+        out_of_memory(windows_path, host_path,
+                      std::string("the decoder needs more memory than a picture may take (") +
+                          decode.message + ")");
+    if (outcome == DecodeOutcome::Invalid) invalid_picture(windows_path, host_path, decode.message);
+    cairo_surface_t* surface = decode.surface;
     auto picture = std::make_shared<const Picture>(size->width, size->height, surface);
     decoded_pictures().remember(key, picture, hold);
     return picture;

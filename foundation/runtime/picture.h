@@ -1,8 +1,9 @@
 // Pictures: JPEG files decoded for display.
 //
-// A JPEG is decoded at the smallest DCT scale (1, 1/2, 1/4 or 1/8) whose
-// result still covers the size the picture will be shown at, which is far
-// cheaper in time and memory than a full decode of a large figure.
+// A JPEG is decoded straight into a cairo image surface at the smallest DCT
+// scale (1, 1/2, 1/4 or 1/8) whose result still covers the size the picture
+// will be shown at, which is far cheaper in time and memory than a full
+// decode of a large figure.
 #pragma once
 
 #include <cairo.h>
