@@ -29,10 +29,6 @@ namespace {
 // directly, so a pixel takes the surface's four bytes and nothing more.
 constexpr std::size_t kBytesPerDecodedPixel = 4;
 
-int scaled(int size, int denominator) {
-    return (size + denominator - 1) / denominator;
-}
-
 [[noreturn]] void invalid_picture(const Text& windows_path, const std::string& host_path,
                                   const std::string& reason) {
     std::string detail = describe_path(windows_path, host_path);
@@ -134,13 +130,13 @@ void cmyk_row_to_rgb(const JSAMPLE* cmyk, std::uint32_t* out, JDIMENSION width) 
     }
 }
 
-// Decodes JPEG bytes at 1/denominator of their size into a new RGB24 surface
+// Decodes JPEG bytes at eighths/8 of their size into a new RGB24 surface
 // (decode->surface). No C++ object lives here: the decoder's errors longjmp
 // back to the setjmp below. libjpeg may take memory_limit bytes for its
 // whole-image buffers (progressive files); a file that needs more fails as
 // NoMemory. On failure decode->message says why.
 DecodeOutcome decode_rows(JpegDecode* decode, const unsigned char* bytes, std::size_t size,
-                          int denominator, std::size_t memory_limit) {
+                          int eighths, std::size_t memory_limit) {
     decode->info.err = jpeg_std_error(&decode->errors);
     decode->errors.error_exit = jump_out;
     decode->errors.emit_message = stay_quiet;
@@ -160,8 +156,8 @@ DecodeOutcome decode_rows(JpegDecode* decode, const unsigned char* bytes, std::s
     jpeg_mem_src(&decode->info, bytes, static_cast<unsigned long>(size));
     jpeg_read_header(&decode->info, TRUE);
     jpeg_decompress_struct& info = decode->info;
-    info.scale_num = 1;
-    info.scale_denom = static_cast<unsigned int>(denominator);
+    info.scale_num = static_cast<unsigned int>(eighths);
+    info.scale_denom = 8;
     bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     info.out_color_space = cmyk ? JCS_CMYK : kSurfaceColorSpace;
     info.mem->max_memory_to_use = static_cast<long>(memory_limit);
@@ -212,7 +208,7 @@ DecodeOutcome decode_rows(JpegDecode* decode, const unsigned char* bytes, std::s
 struct DecodeKey {
     std::size_t hash = 0;
     std::size_t size = 0;
-    int denominator = 0;
+    int eighths = 0;
     bool operator==(const DecodeKey&) const = default;
 };
 
@@ -270,11 +266,11 @@ std::shared_ptr<const Picture> decode_file(const std::string& host_path, const T
     if (!size) invalid_picture(windows_path, host_path, "not a JPEG picture");
 
     DecodeKey key{std::hash<std::string_view>{}(bytes), bytes.size(),
-                  dct_denominator(size->width, size->height, display_scale)};
+                  dct_scale_eighths(size->width, size->height, display_scale)};
     if (auto picture = decoded_pictures().find(key)) return picture;
 
-    std::size_t surface_bytes = std::size_t(scaled(size->width, key.denominator)) *
-                                std::size_t(scaled(size->height, key.denominator)) *
+    std::size_t surface_bytes = std::size_t(dct_scaled_size(size->width, key.eighths)) *
+                                std::size_t(dct_scaled_size(size->height, key.eighths)) *
                                 kBytesPerDecodedPixel;
     if (surface_bytes > kPictureMemoryBudget)
         out_of_memory(windows_path, host_path,
@@ -283,7 +279,7 @@ std::shared_ptr<const Picture> decode_file(const std::string& host_path, const T
     JpegDecode decode{};
     DecodeOutcome outcome =
         decode_rows(&decode, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
-                    key.denominator, kPictureMemoryBudget - surface_bytes);
+                    key.eighths, kPictureMemoryBudget - surface_bytes);
     std::string().swap(bytes);
     if (outcome == DecodeOutcome::NoMemory)
         out_of_memory(windows_path, host_path,
@@ -312,16 +308,19 @@ int Picture::decoded_height() const {
     return cairo_image_surface_get_height(surface_);
 }
 
-int dct_denominator(int width, int height, double display_scale) {
+int dct_scaled_size(int size, int eighths) {
+    return static_cast<int>((std::int64_t{size} * eighths + 7) / 8);
+}
+
+int dct_scale_eighths(int width, int height, double display_scale) {
+    if (display_scale >= 1) return 8;
     double shown_width = std::floor(width * display_scale);
     double shown_height = std::floor(height * display_scale);
-    int chosen = 1;
-    for (int denominator : {2, 4, 8}) {
-        if (scaled(width, denominator) < shown_width || scaled(height, denominator) < shown_height)
-            break;
-        chosen = denominator;
-    }
-    return chosen;
+    for (int eighths = 1; eighths < 8; ++eighths)
+        if (dct_scaled_size(width, eighths) >= shown_width &&
+            dct_scaled_size(height, eighths) >= shown_height)
+            return eighths;
+    return 8;
 }
 
 namespace {

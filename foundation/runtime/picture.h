@@ -1,9 +1,9 @@
 // Pictures: JPEG files decoded for display.
 //
 // A JPEG is decoded straight into a cairo image surface at the smallest DCT
-// scale (1, 1/2, 1/4 or 1/8) whose result still covers the size the picture
-// will be shown at, which is far cheaper in time and memory than a full
-// decode of a large figure.
+// scale M/8 (M = 1..8) whose result still covers the size the picture will
+// be shown at, which is far cheaper in time and memory than a full decode of
+// a large figure.
 #pragma once
 
 #include <cairo.h>
@@ -32,7 +32,7 @@ class Picture {
     // The picture's own size in pixels.
     int width() const { return width_; }
     int height() const { return height_; }
-    // The decoded pixels: the natural size divided by the DCT scale.
+    // The decoded pixels: the natural size times the DCT scale, rounded up.
     cairo_surface_t* surface() const { return surface_; }
     int decoded_width() const;
     int decoded_height() const;
@@ -43,10 +43,15 @@ class Picture {
     cairo_surface_t* surface_;
 };
 
-// The DCT scale denominator (1, 2, 4 or 8) for showing a width x height
-// picture at display_scale of its size: the largest whose decode is still
-// at least as large as the shown size.
-int dct_denominator(int width, int height, double display_scale);
+// The DCT scale numerator M (1..8, the scale being M/8) for showing a width x
+// height picture at display_scale of its size: the smallest M whose decoded
+// size, ceil(width * M / 8) x ceil(height * M / 8), still covers the shown
+// size, floor(width * display_scale) x floor(height * display_scale). Above
+// full size it is 8: the picture is scaled up when drawn, never decoded larger.
+int dct_scale_eighths(int width, int height, double display_scale);
+
+// One side of a picture decoded at M/8, as the decoder rounds it: up.
+int dct_scaled_size(int size, int eighths);
 
 // Loads the picture at a Windows path, decoded for display_scale of its
 // natural size (1 when not known). Errors: File not found, Path not found,

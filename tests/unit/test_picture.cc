@@ -136,14 +136,30 @@ std::uint32_t pixel(const Picture& picture, int x, int y) {
     return ::testing::AssertionSuccess();
 }
 
-TEST(Picture, DecodesAtTheSmallestDctScaleThatCoversTheShownSize) {
-    EXPECT_EQ(dct_denominator(800, 600, 1.0), 1);
-    EXPECT_EQ(dct_denominator(800, 600, 1.1), 1) << "nothing decodes larger than the picture";
-    EXPECT_EQ(dct_denominator(800, 600, 0.5), 2);
-    EXPECT_EQ(dct_denominator(801, 601, 0.5), 2) << "ceil(801/2) covers floor(400.5)";
-    EXPECT_EQ(dct_denominator(800, 600, 0.3), 2);
-    EXPECT_EQ(dct_denominator(800, 600, 0.25), 4);
-    EXPECT_EQ(dct_denominator(800, 600, 0.12), 8);
+TEST(Picture, DecodesAtTheSmallestEighthThatCoversTheShownSize) {
+    EXPECT_EQ(dct_scale_eighths(800, 600, 1.0), 8);
+    EXPECT_EQ(dct_scale_eighths(800, 600, 1.1), 8) << "nothing decodes larger than the picture";
+    EXPECT_EQ(dct_scale_eighths(800, 600, 3.0), 8);
+    EXPECT_EQ(dct_scale_eighths(800, 600, 0.9), 8) << "7/8 gives 700 < 720";
+    EXPECT_EQ(dct_scale_eighths(800, 600, 0.6), 5) << "4/8 gives 400 < 480, 5/8 gives 500";
+    EXPECT_EQ(dct_scale_eighths(6000, 4000, 0.6), 5);
+    EXPECT_EQ(dct_scale_eighths(800, 600, 0.5), 4);
+    EXPECT_EQ(dct_scale_eighths(801, 601, 0.5), 4) << "ceil(801*4/8) = 401 covers floor(400.5)";
+    EXPECT_EQ(dct_scale_eighths(800, 600, 0.3), 3);
+    EXPECT_EQ(dct_scale_eighths(800, 600, 0.25), 2);
+    EXPECT_EQ(dct_scale_eighths(800, 600, 0.12), 1);
+    // Rounding up can cover the shown size below display_scale * 8.
+    EXPECT_EQ(dct_scale_eighths(9, 9, 0.5), 3) << "ceil(27/8) = 4 covers floor(4.5)";
+    EXPECT_EQ(dct_scale_eighths(7, 7, 1.0), 8) << "at full size the file's own pixels, "
+                                                  "though 7/8 would give as many";
+    // Each side must be covered: here the tall or the wide one decides.
+    EXPECT_EQ(dct_scale_eighths(8, 600, 0.3), 3);
+    EXPECT_EQ(dct_scale_eighths(600, 8, 0.3), 3);
+
+    EXPECT_EQ(dct_scaled_size(801, 4), 401);
+    EXPECT_EQ(dct_scaled_size(203, 5), 127);
+    EXPECT_EQ(dct_scaled_size(7, 1), 1);
+    EXPECT_EQ(dct_scaled_size(65535, 8), 65535);
 
     auto picture = load_picture_file(sample("Book/jpg/f01_1.jpg"), u"f01_1.jpg", 0.5);
     EXPECT_EQ(picture->width(), 800);
@@ -164,10 +180,10 @@ TEST(Picture, EveryKindOfJpegDecodesToItsColoursAtEveryScale) {
     const std::uint32_t greys[] = {0x000000, 0x555555, 0xAAAAAA, 0xFFFFFF};
     struct Scale {
         double display;
-        int width, height;  // 256x48 at the DCT scale
+        int width, height;  // 256x48 at M/8, rounded up
     };
-    const Scale scales[] = {{1.0, 256, 48}, {2.0, 256, 48}, {0.5, 128, 24},
-                            {0.3, 128, 24}, {0.2, 64, 12},  {0.1, 32, 6}};
+    const Scale scales[] = {
+        {1.0, 256, 48}, {2.0, 256, 48}, {0.6, 160, 30}, {0.3, 96, 18}, {0.1, 32, 6}};
     for (Kind kind : {Kind::Rgb, Kind::Progressive, Kind::Gray, Kind::Cmyk, Kind::Ycck}) {
         const std::uint32_t* bands = kind == Kind::Gray ? greys : colours;
         std::string path =
@@ -188,6 +204,16 @@ TEST(Picture, EveryKindOfJpegDecodesToItsColoursAtEveryScale) {
             }
         }
     }
+}
+
+TEST(Picture, OddSizesDecodeToTheRoundedUpEighth) {
+    test::TempTree tree;
+    std::string path =
+        tree.write("odd.jpg", encode_jpeg(203, 101, Kind::Rgb, [](int, int) { return 0x2060A0u; }));
+    auto picture = load_picture_file(path, u"odd.jpg", 0.6);  // shown 121x60
+    EXPECT_EQ(picture->decoded_width(), 127);
+    EXPECT_EQ(picture->decoded_height(), 64);
+    EXPECT_TRUE(near_colour(pixel(*picture, 126, 63), 0x2060A0)) << "the last pixel is written";
 }
 
 TEST(Picture, WhatIsNoReadableJpegIsAnInvalidPicture) {
@@ -263,7 +289,7 @@ TEST(Picture, APictureBeyondTheMemoryBudgetIsOutOfMemory) {
     std::string path = tree.write("huge.jpg", header);
     EXPECT_EQ(load_error(path, 1.0), ErrorCode::OutOfMemory);
     EXPECT_EQ(load_error(path, 0.5), ErrorCode::OutOfMemory);
-    EXPECT_EQ(load_error(path, 0.2), ErrorCode::OutOfMemory) << "1/4 is 16250 x 16250";
+    EXPECT_EQ(load_error(path, 0.2), ErrorCode::OutOfMemory) << "2/8 is 16250 x 16250";
     // At 1/8 (8125 x 8125, 252 MiB) it is within the budget: the same
     // header then fails as the picture it is not.
     EXPECT_EQ(load_error(path, 0.1), ErrorCode::InvalidPicture);
