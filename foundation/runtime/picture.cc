@@ -142,11 +142,11 @@ void cmyk_row_to_rgb(const JSAMPLE* cmyk, std::uint32_t* out, JDIMENSION width) 
 // large figure, a good part of a decode's time. Huge pages, where the
 // system gives them on request, take a fault per 2 MiB instead.
 void prefer_huge_pages(unsigned char* data, std::size_t size) {
-    constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
-    auto begin = (reinterpret_cast<std::uintptr_t>(data) + kHugePage - 1) & ~(kHugePage - 1);
-    auto end = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(kHugePage - 1);
-    if (end > begin)
-        madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);  // a hint only
+    constexpr std::size_t kHugePage = std::size_t{2} << 20;
+    // The whole huge pages inside the surface.
+    std::size_t skip = (kHugePage - reinterpret_cast<std::uintptr_t>(data) % kHugePage) % kHugePage;
+    if (size < skip + kHugePage) return;
+    madvise(data + skip, (size - skip) / kHugePage * kHugePage, MADV_HUGEPAGE);  // a hint only
 }
 
 // Decodes JPEG bytes at eighths/8 of their size into a new RGB24 surface
