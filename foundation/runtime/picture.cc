@@ -165,6 +165,9 @@ DecodeOutcome decode_rows(JpegDecode* decode, const unsigned char* bytes, std::s
         decode->errors.format_message(reinterpret_cast<j_common_ptr>(&decode->info),
                                       decode->message);
         int code = decode->errors.msg_code;
+        if (code == JERR_NO_BACKING_STORE)  // libjpeg's words for going past memory_limit
+            std::snprintf(decode->message, sizeof decode->message,
+                          "decoding it needs more memory than a picture may take");
         jpeg_destroy_decompress(&decode->info);
         cairo_surface_destroy(decode->surface);
         decode->surface = nullptr;
@@ -301,10 +304,7 @@ std::shared_ptr<const Picture> decode_file(const std::string& host_path, const T
         decode_rows(&decode, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
                     key.eighths, kPictureMemoryBudget - surface_bytes);
     std::string().swap(bytes);
-    if (outcome == DecodeOutcome::NoMemory)
-        out_of_memory(windows_path, host_path,
-                      std::string("the decoder needs more memory than a picture may take (") +
-                          decode.message + ")");
+    if (outcome == DecodeOutcome::NoMemory) out_of_memory(windows_path, host_path, decode.message);
     if (outcome == DecodeOutcome::Invalid) invalid_picture(windows_path, host_path, decode.message);
     cairo_surface_t* surface = decode.surface;
     auto picture = std::make_shared<const Picture>(size->width, size->height, surface);
