@@ -75,13 +75,14 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# Libraries come from dpkg-shlibdeps. Beyond them: the fonts the button texts
-# ask for ("Times New Roman" is matched by Liberation Serif) and the icon
-# theme whose folders the icons go into. Figures are decoded by
-# libjpeg62-turbo and the button images by gdk-pixbuf's built-in PNG loader,
-# the ALSA driver comes with libcanberra0 and the HTML engine's helper
-# processes with libwebkit2gtk-4.1-0, all of which shlibdeps finds.
+# Libraries come from dpkg-shlibdeps. Beyond them: the sound libraries, which
+# are loaded when the first sound plays and so are not linked (libcanberra0
+# brings its ALSA driver), the fonts the button texts ask for ("Times New
+# Roman" is matched by Liberation Serif) and the icon theme whose folders the
+# icons go into. Figures are decoded by libjpeg62-turbo and the button images
+# by gdk-pixbuf's built-in PNG loader, and the HTML engine's helper processes
+# come with libwebkit2gtk-4.1-0, all of which shlibdeps finds.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, hicolor-icon-theme")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcanberra0, libasound2, fonts-liberation, hicolor-icon-theme")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)
