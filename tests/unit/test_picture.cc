@@ -355,5 +355,109 @@ TEST(Picture, ADecodeStartedAheadIsTakenOnlyForTheSameFile) {
     EXPECT_EQ(LoadPicture(u"C:\\a.jpg", 0.5), picture);
 }
 
+TEST(VisibleDecodedRect, IsThePartOfThePictureOnTheScreenInDecodedPixels) {
+    PictureViewport screen{0, 0, 1280, 1024, 10, 30};
+    // A picture that fits on the screen is decoded whole.
+    EXPECT_EQ(visible_decoded_rect(screen, 800, 600, 800, 600, 16), std::nullopt);
+    // 3000x2000 shown from a 3000x2000 decode: the screen's 1270x994, plus
+    // the filter's margin, columns out to whole 16-pixel iMCUs.
+    EXPECT_EQ(visible_decoded_rect(screen, 3000, 2000, 3000, 2000, 16),
+              (DecodedRect{0, 0, 1280, 998}));
+    EXPECT_EQ(visible_decoded_rect(screen, 3000, 2000, 3000, 2000, 1),
+              (DecodedRect{0, 0, 1274, 998}));
+    // Decoded larger than shown (the eighth above the shown size).
+    EXPECT_EQ(visible_decoded_rect(screen, 1500, 1000, 3000, 2000, 8),
+              (DecodedRect{0, 0, 2544, 1992}));
+    // A window partly off the screen's left and top.
+    PictureViewport off{0, 0, 1280, 1024, -500, -300};
+    EXPECT_EQ(visible_decoded_rect(off, 3000, 2000, 3000, 2000, 16),
+              (DecodedRect{496, 296, 1296, 1032}));
+    // A screen whose origin is not at 0, 0 (one of several monitors).
+    PictureViewport right{1280, 0, 1280, 1024, 1380, 0};
+    EXPECT_EQ(visible_decoded_rect(right, 3000, 2000, 3000, 2000, 16),
+              (DecodedRect{0, 0, 1184, 1028}));
+}
+
+// The surface's pixels as 0xRRGGBB words.
+std::vector<std::uint32_t> pixels_of(const Picture& picture) {
+    std::vector<std::uint32_t> all;
+    for (int y = 0; y < picture.decoded_height(); ++y)
+        for (int x = 0; x < picture.decoded_width(); ++x) all.push_back(pixel(picture, x, y));
+    return all;
+}
+
+class VisibleFirst : public ::testing::Test {
+  protected:
+    void TearDown() override { set_picture_viewport(std::nullopt); }
+    static std::uint32_t paint(int x, int y) {
+        return static_cast<std::uint32_t>((x * 7 % 256) << 16 | (y * 5 % 256) << 8 | (x + y) % 256);
+    }
+    test::TempTree tree_;
+};
+
+TEST_F(VisibleFirst, ThePartOnTheScreenComesFirstAndTheRestInSlices) {
+    std::string path = tree_.write("big.jpg", encode_jpeg(1200, 900, Kind::Rgb, paint));
+    std::vector<std::uint32_t> whole = pixels_of(*load_picture_file(path, u"big.jpg", 0.5));
+
+    // Shown at 600x450 from 150, 100 on a 400x300 screen: 250x200 shown
+    // pixels are on it, 500x400 decoded ones.
+    set_picture_viewport(PictureViewport{0, 0, 400, 300, 150, 100});
+    auto picture = load_picture_file(path, u"big.jpg", 0.5);
+    ASSERT_FALSE(picture->complete());
+    int width = picture->decoded_width();
+    ASSERT_EQ(width, 600);
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 250; ++x)
+            ASSERT_EQ(pixel(*picture, x, y), whole[y * width + x]) << x << "," << y;
+    EXPECT_EQ(pixel(*picture, 599, 449), kUndecodedColour) << "not decoded yet, and not random";
+
+    int slices = 0, rows = 0;
+    while (picture->decode_more(std::chrono::milliseconds(0))) {
+        ++slices;
+        EXPECT_GE(picture->complete_rows(), rows);
+        rows = picture->complete_rows();
+    }
+    EXPECT_GT(slices, 1) << "a slice stops at its time";
+    EXPECT_TRUE(picture->complete());
+    EXPECT_EQ(picture->complete_rows(), 450);
+    EXPECT_EQ(pixels_of(*picture), whole);
+    EXPECT_FALSE(picture->decode_more(std::chrono::milliseconds(5)));
+}
+
+TEST_F(VisibleFirst, APartlyDecodedPictureIsReusedAndCarriesOn) {
+    std::string path = tree_.write("big.jpg", encode_jpeg(1200, 900, Kind::Rgb, paint));
+    set_picture_viewport(PictureViewport{0, 0, 100, 100, -300, -200});
+    auto picture = load_picture_file(path, u"big.jpg", 1.0);
+    ASSERT_FALSE(picture->complete());
+    picture->decode_more(std::chrono::milliseconds(0));
+    EXPECT_EQ(load_picture_file(path, u"big.jpg", 1.0), picture);
+    while (picture->decode_more(std::chrono::milliseconds(5))) {
+    }
+    auto kept = pixels_of(*picture);
+    picture.reset();
+    set_picture_viewport(std::nullopt);
+    EXPECT_EQ(kept, pixels_of(*load_picture_file(path, u"big.jpg", 1.0)));
+}
+
+TEST_F(VisibleFirst, ProgressiveGreyAndCmykFilesAndSmallPicturesDecodeWhole) {
+    set_picture_viewport(PictureViewport{0, 0, 100, 100, 0, 0});
+    for (Kind kind : {Kind::Progressive, Kind::Cmyk}) {
+        auto picture = load_picture_file(
+            tree_.write(std::string(name_of(kind)) + ".jpg", encode_jpeg(400, 400, kind, paint)),
+            u"p.jpg", 1.0);
+        EXPECT_TRUE(picture->complete()) << name_of(kind);
+    }
+    auto small = load_picture_file(
+        tree_.write("small.jpg", encode_jpeg(180, 180, Kind::Rgb, paint)), u"s.jpg", 0.5);
+    EXPECT_TRUE(small->complete());
+    auto grey = load_picture_file(tree_.write("grey.jpg", encode_jpeg(400, 400, Kind::Gray, paint)),
+                                  u"g.jpg", 1.0);
+    EXPECT_FALSE(grey->complete()) << "a single-scan grey file takes the visible part first";
+    while (grey->decode_more(std::chrono::milliseconds(5))) {
+    }
+    std::uint32_t red = paint(399, 399) >> 16 & 0xFF;  // the grey file keeps the red channel
+    EXPECT_TRUE(near_colour(pixel(*grey, 399, 399), red * 0x010101));
+}
+
 }  // namespace
 }  // namespace orn
