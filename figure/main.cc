@@ -4,7 +4,6 @@
 #include "figure/config.h"
 #include "figure/frm1.h"
 #include "gtk/gtk_backend.h"
-#include "gtk/x11_window.h"
 #include "runtime/command_line.h"
 #include "runtime/picture.h"
 #include "runtime/toolkit.h"
@@ -33,11 +32,7 @@ int main(int argc, char** argv) {
     if (command.action != orn::CommandAction::run)
         return orn::answer_option(command.action, "ornfig", kUsage, stdout);
 
-    // The figure decodes on another core while GTK starts and the window is
-    // made: first the part a screen-sized window at the screen's top-left can
-    // show (the window is never further up or left), the rest once it shows.
-    if (auto screen = orn::x11::default_screen_size())
-        orn::set_picture_viewport(orn::PictureViewport{0, 0, screen->first, screen->second, 0, 0});
+    // The figure decodes on another core while GTK starts and the window is made.
     orn::decode_picture_ahead(
         [argument = command.argument] { return orn::figure::locate_figure_file(argument); },
         orn::figure::kStartZoomPercent / 100.0);

@@ -204,24 +204,14 @@ class PictureView {
         connect_signal<&PictureView::on_button_press>(area_.get(), "button-press-event", this,
                                                       true);
     }
-    ~PictureView() {
-        stop_completing();
-        disconnect_handlers(area_.get(), this);
-    }
+    ~PictureView() { disconnect_handlers(area_.get(), this); }
     PictureView(const PictureView&) = delete;
     PictureView& operator=(const PictureView&) = delete;
 
     GtkWidget* widget() const { return area_.widget(); }
     void set_picture(std::shared_ptr<const Picture> picture) {
-        stop_completing();
         picture_ = std::move(picture);
         gtk_widget_queue_draw(widget());
-        // A picture decoded only where the screen shows it is completed in
-        // slices between redraws and events, on this thread, which is the
-        // only one that touches its pixels.
-        if (picture_ && !picture_->complete())
-            completing_ = g_idle_add_full(G_PRIORITY_DEFAULT_IDLE, &PictureView::complete_slice,
-                                          this, nullptr);
     }
     void set_stretch(bool stretch) {
         stretch_ = stretch;
@@ -229,49 +219,7 @@ class PictureView {
     }
 
   private:
-    void stop_completing() {
-        if (completing_) g_source_remove(completing_);
-        completing_ = 0;
-    }
-
-    // One slice of the rest of the picture's decode; the rows it decoded
-    // are redrawn (what of them is on the screen: invalidation is clipped).
-    static gboolean complete_slice(gpointer data) {
-        auto* view = static_cast<PictureView*>(data);
-        const Picture& picture = *view->picture_;
-        int before = picture.complete_rows();
-        constexpr std::chrono::milliseconds kSlice{5};
-        bool more = picture.decode_more(kSlice);
-        int after = picture.complete_rows();
-        if (after > before) {
-            int width = gtk_widget_get_allocated_width(view->widget());
-            double shown_height =
-                view->stretch_ ? gtk_widget_get_allocated_height(view->widget()) : picture.height();
-            double rows_to_shown = shown_height / picture.decoded_height();
-            // A row more either side: the filter blends neighbouring rows.
-            int top = static_cast<int>(std::floor((before - 1) * rows_to_shown));
-            int bottom = static_cast<int>(std::ceil((after + 1) * rows_to_shown));
-            gtk_widget_queue_draw_area(view->widget(), 0, std::max(top, 0), width,
-                                       bottom - std::max(top, 0));
-        }
-        if (more) return G_SOURCE_CONTINUE;
-        view->completing_ = 0;
-        return G_SOURCE_REMOVE;
-    }
-
-    // Tells the picture runtime where this view is on the screen, so that
-    // the next picture loaded for it decodes what can be seen first.
-    void note_viewport() {
-        GdkWindow* window = gtk_widget_get_window(widget());
-        if (!window) return;
-        int x = 0, y = 0;
-        gdk_window_get_origin(window, &x, &y);
-        GdkRectangle screen = screen_size(gtk_widget_get_screen(widget()));
-        set_picture_viewport(PictureViewport{0, 0, screen.width, screen.height, x, y});
-    }
-
     bool on_draw(cairo_t* cr) {
-        note_viewport();
         if (!picture_ || !clip_to_screen(cr)) return true;
         draw_picture(cr, *picture_, gtk_widget_get_allocated_width(widget()),
                      gtk_widget_get_allocated_height(widget()), stretch_, false);
@@ -332,7 +280,6 @@ class PictureView {
     ObjectRef<GtkWidget> area_;
     std::shared_ptr<const Picture> picture_;
     bool stretch_ = false;
-    guint completing_ = 0;  // the idle source completing picture_'s decode
 };
 
 class GtkImagePeer : public ImagePeer {

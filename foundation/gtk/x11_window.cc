@@ -118,13 +118,4 @@ void set_fixed_size_hints(Display* display, Window window, int width, int height
     XFree(hints);
 }
 
-std::optional<std::pair<int, int>> default_screen_size() {
-    Display* display = XOpenDisplay(nullptr);
-    if (!display) return std::nullopt;
-    int screen = DefaultScreen(display);
-    std::pair<int, int> size{DisplayWidth(display, screen), DisplayHeight(display, screen)};
-    XCloseDisplay(display);
-    return size;
-}
-
 }  // namespace orn::x11

@@ -4,9 +4,6 @@
 
 #include <X11/Xlib.h>
 
-#include <optional>
-#include <utility>
-
 #include "runtime/backend.h"
 
 namespace orn::x11 {
@@ -28,10 +25,5 @@ bool has_wm_state(Display* display, Window window);
 // Tells the window manager the window's fixed size before it is mapped, so
 // that the frame it reports is the one of a window the user cannot resize.
 void set_fixed_size_hints(Display* display, Window window, int width, int height);
-
-// The default screen's size in pixels, read with a short connection of its
-// own before GTK starts (DISPLAY from the environment); nullopt without a
-// display.
-std::optional<std::pair<int, int>> default_screen_size();
 
 }  // namespace orn::x11
