@@ -9,14 +9,12 @@
 
 #include <algorithm>
 #include <bit>
-#include <chrono>
 #include <cmath>
 #include <csetjmp>
 #include <cstdint>
 #include <functional>
 #include <future>
 #include <mutex>
-#include <optional>
 #include <string_view>
 
 #include <sys/mman.h>
@@ -151,63 +149,18 @@ void prefer_huge_pages(unsigned char* data, std::size_t size) {
     madvise(data + skip, (size - skip) / kHugePage * kHugePage, MADV_HUGEPAGE);  // a hint only
 }
 
-// Fills the surface's pixels outside rect with the undecoded colour, so that
-// nothing random shows where the decoder has not written yet.
-void fill_outside(unsigned char* pixels, std::size_t stride, int width, int height,
-                  const DecodedRect& rect) {
-    constexpr std::uint32_t kFill = 0xFF000000u | kUndecodedColour;
-    for (int y = 0; y < height; ++y) {
-        auto* row = reinterpret_cast<std::uint32_t*>(pixels + static_cast<std::size_t>(y) * stride);
-        bool inside = y >= rect.y && y < rect.y + rect.height;
-        if (!inside) {
-            std::fill(row, row + width, kFill);
-            continue;
-        }
-        std::fill(row, row + rect.x, kFill);
-        std::fill(row + rect.x + rect.width, row + width, kFill);
-    }
-}
-
-// The decoded rows of the surface from info's next scanline up to end.
-void read_rows(jpeg_decompress_struct& info, unsigned char* pixels, std::size_t stride,
-               std::size_t column_offset, JDIMENSION end, JSAMPARRAY cmyk_row) {
-    constexpr int kRowsAtOnce = 16;
-    JSAMPROW rows[kRowsAtOnce];
-    while (info.output_scanline < end) {
-        unsigned char* row = pixels + info.output_scanline * stride + column_offset;
-        if (cmyk_row) {
-            jpeg_read_scanlines(&info, cmyk_row, 1);
-            cmyk_row_to_rgb(cmyk_row[0], reinterpret_cast<std::uint32_t*>(row), info.output_width);
-            continue;
-        }
-        JDIMENSION count = std::min<JDIMENSION>(kRowsAtOnce, end - info.output_scanline);
-        for (JDIMENSION i = 0; i < count; ++i) rows[i] = row + i * stride;
-        jpeg_read_scanlines(&info, rows, count);
-    }
-}
-
-// Which part of a picture to decode first: the viewport, if any, and the
-// scale the picture is shown at.
-struct FirstPart {
-    const PictureViewport* viewport = nullptr;
-    double display_scale = 1;
-};
-
 // Decodes JPEG bytes at eighths/8 of their size into a new RGB24 surface
 // (decode->surface). No C++ object lives here: the decoder's errors longjmp
 // back to the setjmp below. libjpeg may take memory_limit bytes for its
 // whole-image buffers (progressive files); a file that needs more fails as
-// NoMemory. On failure decode->message says why. When first.viewport is set
-// and the picture is a single-scan colour or grey JPEG larger than what the
-// screen shows of it, only that part is decoded and *partial is set.
+// NoMemory. On failure decode->message says why.
 DecodeOutcome decode_rows(JpegDecode* decode, const unsigned char* bytes, std::size_t size,
-                          int eighths, std::size_t memory_limit, FirstPart first, bool* partial) {
+                          int eighths, std::size_t memory_limit) {
     decode->info.err = jpeg_std_error(&decode->errors);
     decode->errors.error_exit = jump_out;
     decode->errors.emit_message = stay_quiet;
     decode->surface = nullptr;
     decode->message[0] = '\0';
-    *partial = false;
     if (setjmp(decode->failed)) {
         decode->errors.format_message(reinterpret_cast<j_common_ptr>(&decode->info),
                                       decode->message);
@@ -231,24 +184,10 @@ DecodeOutcome decode_rows(JpegDecode* decode, const unsigned char* bytes, std::s
     info.out_color_space = cmyk ? JCS_CMYK : kSurfaceColorSpace;
     info.mem->max_memory_to_use = static_cast<long>(memory_limit);
     jpeg_calc_output_dimensions(&info);
-    auto width = static_cast<int>(info.output_width), height = static_cast<int>(info.output_height);
 
-    std::optional<DecodedRect> visible;
-    if (first.viewport && !cmyk && !jpeg_has_multiple_scans(&info)) {
-#if JPEG_LIB_VERSION >= 70
-        int column_unit = info.min_DCT_h_scaled_size * info.max_h_samp_factor;
-#else
-        int column_unit = info.min_DCT_scaled_size * info.max_h_samp_factor;
-#endif
-        if (info.num_components == 1) column_unit = column_unit / info.max_h_samp_factor;
-        double scale = first.display_scale;
-        int shown_width = static_cast<int>(std::floor(info.image_width * scale));
-        int shown_height = static_cast<int>(std::floor(info.image_height * scale));
-        visible = visible_decoded_rect(*first.viewport, shown_width, shown_height, width, height,
-                                       column_unit);
-    }
-
-    decode->surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    decode->surface =
+        cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(info.output_width),
+                                   static_cast<int>(info.output_height));
     cairo_status_t status = cairo_surface_status(decode->surface);
     if (status != CAIRO_STATUS_SUCCESS) {
         std::snprintf(decode->message, sizeof decode->message, "%s",
@@ -264,116 +203,29 @@ DecodeOutcome decode_rows(JpegDecode* decode, const unsigned char* bytes, std::s
     prefer_huge_pages(pixels, stride * info.output_height);
 
     jpeg_start_decompress(&info);
-    if (visible) {
-        // The visible columns and rows only; the rest comes in a later pass.
-        fill_outside(pixels, stride, width, height, *visible);
-        auto x = static_cast<JDIMENSION>(visible->x),
-             columns = static_cast<JDIMENSION>(visible->width);
-        jpeg_crop_scanline(&info, &x, &columns);
-        if (visible->y > 0) jpeg_skip_scanlines(&info, static_cast<JDIMENSION>(visible->y));
-        read_rows(info, pixels, stride, x * kBytesPerDecodedPixel,
-                  static_cast<JDIMENSION>(visible->y + visible->height), nullptr);
-        jpeg_abort_decompress(&info);
-        jpeg_destroy_decompress(&info);
-        cairo_surface_mark_dirty(decode->surface);
-        *partial = true;
-        return DecodeOutcome::Decoded;
-    }
     // CMYK comes through a one-row buffer of the decoder's own (freed with it).
     JSAMPARRAY cmyk_row = cmyk ? info.mem->alloc_sarray(reinterpret_cast<j_common_ptr>(&info),
                                                         JPOOL_IMAGE, info.output_width * 4, 1)
                                : nullptr;
-    read_rows(info, pixels, stride, 0, info.output_height, cmyk_row);
+    constexpr int kRowsAtOnce = 16;
+    JSAMPROW rows[kRowsAtOnce];
+    while (info.output_scanline < info.output_height) {
+        unsigned char* row = pixels + info.output_scanline * stride;
+        if (cmyk) {
+            jpeg_read_scanlines(&info, cmyk_row, 1);
+            cmyk_row_to_rgb(cmyk_row[0], reinterpret_cast<std::uint32_t*>(row), info.output_width);
+            continue;
+        }
+        JDIMENSION count =
+            std::min<JDIMENSION>(kRowsAtOnce, info.output_height - info.output_scanline);
+        for (JDIMENSION i = 0; i < count; ++i) rows[i] = row + i * stride;
+        jpeg_read_scanlines(&info, rows, count);
+    }
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
     cairo_surface_mark_dirty(decode->surface);
     return DecodeOutcome::Decoded;
 }
-
-// How far a slice of the second pass got.
-enum class SliceOutcome { More, Done, Failed };
-
-// One slice of the second pass over the whole file, writing whole rows into
-// surface until deadline. Like decode_rows, no C++ object lives here.
-SliceOutcome decode_slice(JpegDecode* decode, const unsigned char* bytes, std::size_t size,
-                          int eighths, bool* started,
-                          std::chrono::steady_clock::time_point deadline) {
-    if (setjmp(decode->failed)) {
-        jpeg_destroy_decompress(&decode->info);
-        *started = false;
-        return SliceOutcome::Failed;
-    }
-    jpeg_decompress_struct& info = decode->info;
-    if (!*started) {
-        info.err = jpeg_std_error(&decode->errors);
-        decode->errors.error_exit = jump_out;
-        decode->errors.emit_message = stay_quiet;
-        jpeg_create_decompress(&info);
-        *started = true;
-        jpeg_mem_src(&info, bytes, static_cast<unsigned long>(size));
-        jpeg_read_header(&info, TRUE);
-        info.scale_num = static_cast<unsigned int>(eighths);
-        info.scale_denom = 8;
-        info.out_color_space = kSurfaceColorSpace;
-        jpeg_start_decompress(&info);
-    }
-    unsigned char* pixels = cairo_image_surface_get_data(decode->surface);
-    auto stride = static_cast<std::size_t>(cairo_image_surface_get_stride(decode->surface));
-    // Rows in small steps, the clock read between them.
-    constexpr JDIMENSION kRowsPerStep = 16;
-    while (info.output_scanline < info.output_height) {
-        read_rows(info, pixels, stride, 0,
-                  std::min(info.output_height, info.output_scanline + kRowsPerStep), nullptr);
-        if (std::chrono::steady_clock::now() >= deadline) break;
-    }
-    if (info.output_scanline < info.output_height) return SliceOutcome::More;
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
-    *started = false;
-    return SliceOutcome::Done;
-}
-
-}  // namespace
-
-// The file's bytes and the decoder of the second pass, kept between slices.
-class RestOfDecode {
-  public:
-    RestOfDecode(std::string bytes, int eighths) : bytes_(std::move(bytes)), eighths_(eighths) {}
-    ~RestOfDecode() {
-        if (started_) jpeg_destroy_decompress(&decode_.info);
-    }
-    RestOfDecode(const RestOfDecode&) = delete;
-    RestOfDecode& operator=(const RestOfDecode&) = delete;
-
-    // True while more remains.
-    bool decode(cairo_surface_t* surface, std::chrono::milliseconds budget) {
-        decode_.surface = surface;
-        cairo_surface_flush(surface);
-        int before = rows();
-        SliceOutcome outcome = decode_slice(
-            &decode_, reinterpret_cast<const unsigned char*>(bytes_.data()), bytes_.size(),
-            eighths_, &started_, std::chrono::steady_clock::now() + budget);
-        if (outcome == SliceOutcome::More) {
-            rows_ = static_cast<int>(decode_.info.output_scanline);
-        } else if (outcome == SliceOutcome::Done) {
-            rows_ = cairo_image_surface_get_height(surface);
-        }
-        cairo_surface_mark_dirty_rectangle(surface, 0, before,
-                                           cairo_image_surface_get_width(surface),
-                                           std::max(0, rows_ - before));
-        return outcome == SliceOutcome::More;
-    }
-    int rows() const { return rows_; }
-
-  private:
-    std::string bytes_;
-    int eighths_;
-    JpegDecode decode_{};
-    bool started_ = false;
-    int rows_ = 0;
-};
-
-namespace {
 
 // Which bytes were decoded at which scale.
 struct DecodeKey {
@@ -430,17 +282,6 @@ DecodedPictures& decoded_pictures() {
     return pictures;
 }
 
-// Where pictures are going to be shown, when the backend said so.
-struct ViewportSetting {
-    std::mutex mutex;
-    std::optional<PictureViewport> viewport;
-};
-
-ViewportSetting& viewport_setting() {
-    static ViewportSetting setting;
-    return setting;
-}
-
 std::shared_ptr<const Picture> decode_file(const std::string& host_path, const Text& windows_path,
                                            double display_scale, bool hold) {
     std::string bytes = read_file(host_path, windows_path);
@@ -458,26 +299,15 @@ std::shared_ptr<const Picture> decode_file(const std::string& host_path, const T
         out_of_memory(windows_path, host_path,
                       std::to_string(size->width) + "x" + std::to_string(size->height) + " pixels");
     if (!jpeg_is_complete(bytes)) invalid_picture(windows_path, host_path, "the file ends early");
-    std::optional<PictureViewport> viewport;
-    {
-        std::lock_guard lock(viewport_setting().mutex);
-        viewport = viewport_setting().viewport;
-    }
-    FirstPart first{viewport ? &*viewport : nullptr, display_scale};
-    bool partial = false;
     JpegDecode decode{};
     DecodeOutcome outcome =
         decode_rows(&decode, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
-                    key.eighths, kPictureMemoryBudget - surface_bytes, first, &partial);
-    std::unique_ptr<RestOfDecode> rest;
-    if (outcome == DecodeOutcome::Decoded && partial)
-        rest = std::make_unique<RestOfDecode>(std::move(bytes), key.eighths);
+                    key.eighths, kPictureMemoryBudget - surface_bytes);
     std::string().swap(bytes);
     if (outcome == DecodeOutcome::NoMemory) out_of_memory(windows_path, host_path, decode.message);
     if (outcome == DecodeOutcome::Invalid) invalid_picture(windows_path, host_path, decode.message);
     cairo_surface_t* surface = decode.surface;
-    auto picture =
-        std::make_shared<const Picture>(size->width, size->height, surface, std::move(rest));
+    auto picture = std::make_shared<const Picture>(size->width, size->height, surface);
     decoded_pictures().remember(key, picture, hold);
     return picture;
 }
@@ -487,70 +317,8 @@ std::shared_ptr<const Picture> decode_file(const std::string& host_path, const T
 Picture::Picture(int natural_width, int natural_height, cairo_surface_t* decoded)
     : width_(natural_width), height_(natural_height), surface_(decoded) {}
 
-Picture::Picture(int natural_width, int natural_height, cairo_surface_t* decoded,
-                 std::unique_ptr<RestOfDecode> rest)
-    : width_(natural_width), height_(natural_height), surface_(decoded), rest_(std::move(rest)) {}
-
 Picture::~Picture() {
-    rest_.reset();
     cairo_surface_destroy(surface_);
-}
-
-bool Picture::decode_more(std::chrono::milliseconds budget) const {
-    if (!rest_) return false;
-    if (rest_->decode(surface_, budget)) return true;
-    rest_.reset();
-    return false;
-}
-
-int Picture::complete_rows() const {
-    return rest_ ? rest_->rows() : decoded_height();
-}
-
-void set_picture_viewport(std::optional<PictureViewport> viewport) {
-    std::lock_guard lock(viewport_setting().mutex);
-    viewport_setting().viewport = viewport;
-}
-
-std::optional<DecodedRect> visible_decoded_rect(const PictureViewport& viewport, int shown_width,
-                                                int shown_height, int decoded_width,
-                                                int decoded_height, int column_unit) {
-    // A few decoded pixels either side feed the filter that scales the edge pixels.
-    constexpr int kFilterMargin = 4;
-    if (shown_width <= 0 || shown_height <= 0) return std::nullopt;
-    // The shown picture's part on the screen, in shown pixels.
-    std::int64_t left = std::max(viewport.screen_x - viewport.origin_x, 0);
-    std::int64_t top = std::max(viewport.screen_y - viewport.origin_y, 0);
-    std::int64_t right = std::min<std::int64_t>(
-        std::int64_t{viewport.screen_x} + viewport.screen_width - viewport.origin_x, shown_width);
-    std::int64_t bottom = std::min<std::int64_t>(
-        std::int64_t{viewport.screen_y} + viewport.screen_height - viewport.origin_y, shown_height);
-    if (right <= left || bottom <= top) {
-        // Nothing on the screen: a token first part, the rest later.
-        left = top = 0;
-        right = bottom = 1;
-    }
-    // Into decoded pixels, rounded out, widened for the filter.
-    auto down = [](std::int64_t v, int decoded, int shown) { return v * decoded / shown; };
-    auto up = [](std::int64_t v, int decoded, int shown) {
-        return (v * decoded + shown - 1) / shown;
-    };
-    std::int64_t x0 =
-        std::max<std::int64_t>(down(left, decoded_width, shown_width) - kFilterMargin, 0);
-    std::int64_t y0 =
-        std::max<std::int64_t>(down(top, decoded_height, shown_height) - kFilterMargin, 0);
-    std::int64_t x1 = std::min<std::int64_t>(up(right, decoded_width, shown_width) + kFilterMargin,
-                                             decoded_width);
-    std::int64_t y1 = std::min<std::int64_t>(
-        up(bottom, decoded_height, shown_height) + kFilterMargin, decoded_height);
-    if (column_unit > 1) {
-        x0 = x0 / column_unit * column_unit;
-        x1 = std::min<std::int64_t>((x1 + column_unit - 1) / column_unit * column_unit,
-                                    decoded_width);
-    }
-    if (x0 == 0 && y0 == 0 && x1 == decoded_width && y1 == decoded_height) return std::nullopt;
-    return DecodedRect{static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0),
-                       static_cast<int>(y1 - y0)};
 }
 
 int Picture::decoded_width() const {

@@ -8,12 +8,9 @@
 
 #include <cairo.h>
 
-#include <chrono>
 #include <cstddef>
-#include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "runtime/text.h"
@@ -24,17 +21,10 @@ namespace orn {
 // with Out of memory before anything large is allocated.
 inline constexpr std::size_t kPictureMemoryBudget = std::size_t{256} << 20;
 
-// The rest of a picture whose visible part alone was decoded first.
-class RestOfDecode;
-
 class Picture {
   public:
     // Takes ownership of an image surface (CAIRO_FORMAT_RGB24 or ARGB32).
     Picture(int natural_width, int natural_height, cairo_surface_t* decoded);
-    // The same for a surface of which only a part is decoded yet: rest
-    // decodes the whole of it, a slice at a time.
-    Picture(int natural_width, int natural_height, cairo_surface_t* decoded,
-            std::unique_ptr<RestOfDecode> rest);
     ~Picture();
     Picture(const Picture&) = delete;
     Picture& operator=(const Picture&) = delete;
@@ -47,54 +37,11 @@ class Picture {
     int decoded_width() const;
     int decoded_height() const;
 
-    // Whether every pixel of the surface is decoded.
-    bool complete() const { return !rest_; }
-    // Decodes more rows of an incomplete picture for about budget, on the
-    // thread that draws it; true while more remains. A decode that fails
-    // here keeps what it decoded so far and ends: the picture counts as
-    // complete from then on.
-    bool decode_more(std::chrono::milliseconds budget) const;
-    // The surface's rows [0, complete_rows()) are fully decoded.
-    int complete_rows() const;
-
   private:
     int width_;
     int height_;
     cairo_surface_t* surface_;
-    // Decoding touches only the surface's pixels, never what the picture is.
-    mutable std::unique_ptr<RestOfDecode> rest_;
 };
-
-// Pixels undecoded yet show this colour (0xRRGGBB): a window's background.
-inline constexpr std::uint32_t kUndecodedColour = 0xEDEDED;
-
-// Where pictures are about to be shown: the screen and the on-screen origin
-// of the control the next pictures go to. Pictures that would be shown
-// larger than what the screen shows of them decode that part first, the
-// rest when decode_more is called.
-struct PictureViewport {
-    int screen_x = 0, screen_y = 0, screen_width = 0, screen_height = 0;
-    int origin_x = 0, origin_y = 0;
-};
-
-// Sets (or, with nullopt, clears) the viewport for pictures loaded from now
-// on. Without one every picture is decoded completely.
-void set_picture_viewport(std::optional<PictureViewport> viewport);
-
-// A rectangle of decoded pixels.
-struct DecodedRect {
-    int x = 0, y = 0, width = 0, height = 0;
-    bool operator==(const DecodedRect&) const = default;
-};
-
-// The part of a decoded_width x decoded_height surface, shown at
-// shown_width x shown_height at the viewport's origin, that can be on the
-// screen: widened by a few pixels for the drawing filter, its columns
-// rounded out to whole multiples of column_unit (the decoder's iMCU width)
-// and clamped to the surface. Nullopt when that is the whole surface.
-std::optional<DecodedRect> visible_decoded_rect(const PictureViewport& viewport, int shown_width,
-                                                int shown_height, int decoded_width,
-                                                int decoded_height, int column_unit);
 
 // The DCT scale numerator M (1..8, the scale being M/8) for showing a width x
 // height picture at display_scale of its size: the smallest M whose decoded
