@@ -12,12 +12,12 @@
 #include <cmath>
 #include <csetjmp>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <future>
 #include <mutex>
 #include <string_view>
 
-#include <sys/mman.h>
 #include <sys/stat.h>
 
 #include "runtime/errors.h"
@@ -137,18 +137,6 @@ void cmyk_row_to_rgb(const JSAMPLE* cmyk, std::uint32_t* out, JDIMENSION width) 
     }
 }
 
-// A large surface's memory is fresh from the kernel, and the decoder's
-// first write to each 4 KiB page of it faults: thousands of faults for a
-// large figure, a good part of a decode's time. Huge pages, where the
-// system gives them on request, take a fault per 2 MiB instead.
-void prefer_huge_pages(unsigned char* data, std::size_t size) {
-    constexpr std::size_t kHugePage = std::size_t{2} << 20;
-    // The whole huge pages inside the surface.
-    std::size_t skip = (kHugePage - reinterpret_cast<std::uintptr_t>(data) % kHugePage) % kHugePage;
-    if (size < skip + kHugePage) return;
-    madvise(data + skip, (size - skip) / kHugePage * kHugePage, MADV_HUGEPAGE);  // a hint only
-}
-
 // Decodes JPEG bytes at eighths/8 of their size into a new RGB24 surface
 // (decode->surface). No C++ object lives here: the decoder's errors longjmp
 // back to the setjmp below. libjpeg may take memory_limit bytes for its
@@ -200,7 +188,6 @@ DecodeOutcome decode_rows(JpegDecode* decode, const unsigned char* bytes, std::s
     cairo_surface_flush(decode->surface);
     unsigned char* pixels = cairo_image_surface_get_data(decode->surface);
     auto stride = static_cast<std::size_t>(cairo_image_surface_get_stride(decode->surface));
-    prefer_huge_pages(pixels, stride * info.output_height);
 
     jpeg_start_decompress(&info);
     // CMYK comes through a one-row buffer of the decoder's own (freed with it).
@@ -227,9 +214,32 @@ DecodeOutcome decode_rows(JpegDecode* decode, const unsigned char* bytes, std::s
     return DecodeOutcome::Decoded;
 }
 
+// A 64-bit hash of a file's bytes that tells whether it changed since the
+// last decode. Four independent lanes of multiply-rotate rounds run at
+// memory speed: a large figure is read again on every zoom step, and
+// std::hash (one byte-serial chain) took milliseconds over it.
+std::uint64_t content_hash(std::string_view bytes) {
+    constexpr std::uint64_t kPrime1 = 0x9E3779B185EBCA87u, kPrime2 = 0xC2B2AE3D27D4EB4Fu;
+    auto round = [](std::uint64_t lane, std::uint64_t word) {
+        return std::rotl(lane + word * kPrime2, 31) * kPrime1;
+    };
+    std::uint64_t lanes[4] = {kPrime1, kPrime2, 1, ~kPrime1};
+    std::size_t at = 0;
+    for (; at + 32 <= bytes.size(); at += 32)
+        for (int i = 0; i < 4; ++i) {
+            std::uint64_t word;
+            std::memcpy(&word, bytes.data() + at + i * 8, 8);
+            lanes[i] = round(lanes[i], word);
+        }
+    std::uint64_t hash = bytes.size();
+    for (std::uint64_t lane : lanes) hash = round(hash, lane);
+    for (; at < bytes.size(); ++at) hash = round(hash, static_cast<unsigned char>(bytes[at]));
+    return hash ^ hash >> 29;
+}
+
 // Which bytes were decoded at which scale.
 struct DecodeKey {
-    std::size_t hash = 0;
+    std::uint64_t hash = 0;
     std::size_t size = 0;
     int eighths = 0;
     bool operator==(const DecodeKey&) const = default;
@@ -288,7 +298,7 @@ std::shared_ptr<const Picture> decode_file(const std::string& host_path, const T
     std::optional<JpegSize> size = read_jpeg_size(bytes);
     if (!size) invalid_picture(windows_path, host_path, "not a JPEG picture");
 
-    DecodeKey key{std::hash<std::string_view>{}(bytes), bytes.size(),
+    DecodeKey key{content_hash(bytes), bytes.size(),
                   dct_scale_eighths(size->width, size->height, display_scale)};
     if (auto picture = decoded_pictures().find(key)) return picture;
 

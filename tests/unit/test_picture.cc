@@ -331,6 +331,17 @@ TEST(Picture, AnUnchangedFileIsNotDecodedAgainAndAChangedOneIs) {
     tree.write("f.jpg", read_file(sample("Book/jpg/f01_1.jpg")));
     auto changed = load_picture_file(path, u"f.jpg", 0.5);
     EXPECT_EQ(changed->width(), 800);
+    // One byte of scan data changed, the size the same: in the middle of the
+    // file, and among its last bytes, which the change check takes one by one.
+    std::string bytes = read_file(path);
+    for (std::size_t at : {bytes.size() / 2, bytes.size() - 5}) {
+        std::string edited = bytes;
+        edited[at] = static_cast<char>(edited[at] == 0x10 ? 0x20 : 0x10);
+        tree.write("f.jpg", edited);
+        EXPECT_NE(load_picture_file(path, u"f.jpg", 0.5), changed) << "byte " << at;
+        tree.write("f.jpg", bytes);
+        changed = load_picture_file(path, u"f.jpg", 0.5);
+    }
     tree.write("f.jpg", "");
     EXPECT_EQ(load_error(path, 0.5), ErrorCode::InvalidPicture) << "read again every time";
 }
