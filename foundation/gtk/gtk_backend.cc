@@ -43,37 +43,54 @@ long long now_ms() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-// Draws a picture into a widget: scaled to the allocation when stretching,
-// else at its natural size from the top-left corner. Only the clip region
-// that GTK asks for is computed, so a huge zoom costs what is visible.
-void draw_picture(cairo_t* cr, const Picture& picture, int width, int height, bool stretch,
-                  bool centred) {
+// How a picture is placed in a widget: the scale from decoded pixels to
+// the widget's, and the top-left corner and size of what it covers.
+struct PicturePlacement {
+    double scale_x, scale_y, x, y, width, height;
+};
+
+// Scaled to the allocation when stretching, else at its natural size from
+// the top-left corner or centred.
+PicturePlacement place_picture(const Picture& picture, int width, int height, bool stretch,
+                               bool centred) {
     double decoded_width = picture.decoded_width(), decoded_height = picture.decoded_height();
-    double scale_x = picture.width() / decoded_width, scale_y = picture.height() / decoded_height;
-    double shown_width = picture.width(), shown_height = picture.height();
-    if (stretch) {
-        scale_x = width / decoded_width;
-        scale_y = height / decoded_height;
-        shown_width = width;
-        shown_height = height;
-    }
-    double x = centred ? std::floor((width - shown_width) / 2) : 0;
-    double y = centred ? std::floor((height - shown_height) / 2) : 0;
+    double shown_width = stretch ? width : picture.width();
+    double shown_height = stretch ? height : picture.height();
+    return {shown_width / decoded_width,
+            shown_height / decoded_height,
+            centred ? std::floor((width - shown_width) / 2) : 0,
+            centred ? std::floor((height - shown_height) / 2) : 0,
+            shown_width,
+            shown_height};
+}
+
+// Draws the first `rows` decoded rows of a picture into a widget (all of
+// them but while the rest is still being decoded). Only the clip region
+// that GTK asks for is computed, so a huge zoom costs what is visible.
+void draw_picture(cairo_t* cr, const Picture& picture, int rows, const PicturePlacement& at,
+                  int width, int height) {
+    if (rows <= 0) return;
+    bool partial = rows < picture.decoded_height();
     cairo_save(cr);
     cairo_rectangle(cr, 0, 0, width, height);
     cairo_clip(cr);
-    cairo_rectangle(cr, x, y, shown_width, shown_height);
+    cairo_rectangle(cr, at.x, at.y, at.width, partial ? std::floor(rows * at.scale_y) : at.height);
     cairo_clip(cr);
-    cairo_translate(cr, x, y);
-    cairo_scale(cr, scale_x, scale_y);
-    cairo_set_source_surface(cr, picture.surface(), 0, 0);
+    cairo_translate(cr, at.x, at.y);
+    cairo_scale(cr, at.scale_x, at.scale_y);
+    // Rows still being written are outside the source, so nothing reads them.
+    cairo_surface_t* source = partial ? cairo_surface_create_for_rectangle(
+                                            picture.surface(), 0, 0, picture.decoded_width(), rows)
+                                      : cairo_surface_reference(picture.surface());
+    cairo_set_source_surface(cr, source, 0, 0);
     cairo_pattern_t* pattern = cairo_get_source(cr);
     // One decoded pixel per screen pixel needs no filter and stays sharp.
-    bool one_to_one = scale_x == 1.0 && scale_y == 1.0;
+    bool one_to_one = at.scale_x == 1.0 && at.scale_y == 1.0;
     cairo_pattern_set_filter(pattern, one_to_one ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
     cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
     cairo_paint(cr);
     cairo_restore(cr);
+    cairo_surface_destroy(source);
 }
 
 // The screen's size in pixels: its root window's.
@@ -138,7 +155,8 @@ class ButtonFace {
         int width = gtk_widget_get_allocated_width(area);
         int height = gtk_widget_get_allocated_height(area);
         if (picture_) {
-            draw_picture(cr, *picture_, width, height, false, true);
+            draw_picture(cr, *picture_, picture_->decoded_height(),
+                         place_picture(*picture_, width, height, false, true), width, height);
             return true;
         }
         PangoLayout* layout = gtk_widget_create_pango_layout(area, caption_.c_str());
@@ -211,6 +229,10 @@ class PictureView {
     GtkWidget* widget() const { return area_.widget(); }
     void set_picture(std::shared_ptr<const Picture> picture) {
         picture_ = std::move(picture);
+        rows_drawn_ = picture_ ? picture_->decoded_rows_ready() : 0;
+        rows_poll_.remove();
+        if (picture_ && !picture_->complete())
+            rows_poll_.set(g_timeout_add(kRowsPollMs, &PictureView::poll_rows, this));
         gtk_widget_queue_draw(widget());
     }
     void set_stretch(bool stretch) {
@@ -219,11 +241,45 @@ class PictureView {
     }
 
   private:
+    // How often a picture whose lower rows are still being decoded is
+    // checked for new ones.
+    static constexpr guint kRowsPollMs = 25;
+
+    PicturePlacement placement() const {
+        return place_picture(*picture_, gtk_widget_get_allocated_width(widget()),
+                             gtk_widget_get_allocated_height(widget()), stretch_, false);
+    }
+
     bool on_draw(cairo_t* cr) {
         if (!picture_ || !clip_to_screen(cr)) return true;
-        draw_picture(cr, *picture_, gtk_widget_get_allocated_width(widget()),
-                     gtk_widget_get_allocated_height(widget()), stretch_, false);
+        draw_picture(cr, *picture_, rows_drawn_, placement(),
+                     gtk_widget_get_allocated_width(widget()),
+                     gtk_widget_get_allocated_height(widget()));
         return true;
+    }
+
+    static gboolean poll_rows(gpointer self) {
+        auto* view = static_cast<PictureView*>(self);
+        if (view->take_new_rows()) return G_SOURCE_CONTINUE;
+        view->rows_poll_.ended();
+        return G_SOURCE_REMOVE;
+    }
+
+    // Draws the rows decoded since the last look; false once all are in.
+    bool take_new_rows() {
+        int rows = picture_->decoded_rows_ready();
+        if (rows != rows_drawn_) {
+            cairo_surface_mark_dirty(picture_->surface());
+            PicturePlacement at = placement();
+            // From a row above: the filter's reach at the old edge changes too.
+            double top = at.y + std::floor(std::max(0, rows_drawn_ - 2) * at.scale_y);
+            double bottom = at.y + std::ceil(rows * at.scale_y);
+            gtk_widget_queue_draw_area(widget(), static_cast<int>(at.x), static_cast<int>(top),
+                                       static_cast<int>(std::ceil(at.width)),
+                                       static_cast<int>(bottom - top));
+            rows_drawn_ = rows;
+        }
+        return rows < picture_->decoded_height();
     }
 
     // A zoomed picture may be far larger than the screen: only what lies on
@@ -279,6 +335,8 @@ class PictureView {
     ControlEvents& events_;
     ObjectRef<GtkWidget> area_;
     std::shared_ptr<const Picture> picture_;
+    int rows_drawn_ = 0;  // decoded rows known to hold pixels, marked dirty
+    SourceId rows_poll_;
     bool stretch_ = false;
 };
 

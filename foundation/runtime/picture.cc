@@ -112,11 +112,15 @@ struct JpegDecode {
     jpeg_error_mgr errors;
     std::jmp_buf failed;
     cairo_surface_t* surface;
+    unsigned char* pixels;  // the surface's, written by the decoder only
+    std::size_t stride;
+    bool cmyk;
+    JSAMPARRAY cmyk_row;  // CMYK comes through a one-row buffer of the decoder's own
     char message[JMSG_LENGTH_MAX];
 };
 
-// A fatal decoder error returns to the setjmp in decode_rows instead of
-// ending the program, as libjpeg's own handler would.
+// A fatal decoder error returns to the setjmp of the function that called
+// the decoder instead of ending the program, as libjpeg's own handler would.
 [[noreturn]] void jump_out(j_common_ptr info) {
     auto* decode = reinterpret_cast<JpegDecode*>(info);  // info is the first member
     std::longjmp(decode->failed, 1);
@@ -137,30 +141,38 @@ void cmyk_row_to_rgb(const JSAMPLE* cmyk, std::uint32_t* out, JDIMENSION width) 
     }
 }
 
-// Decodes JPEG bytes at eighths/8 of their size into a new RGB24 surface
-// (decode->surface). No C++ object lives here: the decoder's errors longjmp
-// back to the setjmp below. libjpeg may take memory_limit bytes for its
-// whole-image buffers (progressive files); a file that needs more fails as
-// NoMemory. On failure decode->message says why.
-DecodeOutcome decode_rows(JpegDecode* decode, const unsigned char* bytes, std::size_t size,
-                          int eighths, std::size_t memory_limit) {
+// After a longjmp out of the decoder: says why in decode->message and lets
+// the decoder go. The surface stays with whoever holds it.
+DecodeOutcome decode_failed(JpegDecode* decode) {
+    decode->errors.format_message(reinterpret_cast<j_common_ptr>(&decode->info), decode->message);
+    int code = decode->errors.msg_code;
+    if (code == JERR_NO_BACKING_STORE)  // libjpeg's words for going past memory_limit
+        std::snprintf(decode->message, sizeof decode->message,
+                      "decoding it needs more memory than a picture may take");
+    jpeg_destroy_decompress(&decode->info);
+    return code == JERR_OUT_OF_MEMORY || code == JERR_NO_BACKING_STORE ? DecodeOutcome::NoMemory
+                                                                       : DecodeOutcome::Invalid;
+}
+
+// Reads the header of JPEG bytes and starts decoding them at eighths/8 of
+// their size into a new RGB24 surface (decode->surface, destroyed again on
+// failure). Whatever makes a file undecodable shows here: a file with more
+// than one scan is read whole before the first row comes out. No C++ object
+// lives here: the decoder's errors longjmp back to the setjmp below. libjpeg
+// may take memory_limit bytes for its whole-image buffers (progressive
+// files); a file that needs more fails as NoMemory. On failure
+// decode->message says why.
+DecodeOutcome start_decode(JpegDecode* decode, const unsigned char* bytes, std::size_t size,
+                           int eighths, std::size_t memory_limit) {
     decode->info.err = jpeg_std_error(&decode->errors);
     decode->errors.error_exit = jump_out;
     decode->errors.emit_message = stay_quiet;
     decode->surface = nullptr;
     decode->message[0] = '\0';
     if (setjmp(decode->failed)) {
-        decode->errors.format_message(reinterpret_cast<j_common_ptr>(&decode->info),
-                                      decode->message);
-        int code = decode->errors.msg_code;
-        if (code == JERR_NO_BACKING_STORE)  // libjpeg's words for going past memory_limit
-            std::snprintf(decode->message, sizeof decode->message,
-                          "decoding it needs more memory than a picture may take");
-        jpeg_destroy_decompress(&decode->info);
         cairo_surface_destroy(decode->surface);
         decode->surface = nullptr;
-        return code == JERR_OUT_OF_MEMORY || code == JERR_NO_BACKING_STORE ? DecodeOutcome::NoMemory
-                                                                           : DecodeOutcome::Invalid;
+        return decode_failed(decode);
     }
     jpeg_create_decompress(&decode->info);
     jpeg_mem_src(&decode->info, bytes, static_cast<unsigned long>(size));
@@ -168,8 +180,8 @@ DecodeOutcome decode_rows(JpegDecode* decode, const unsigned char* bytes, std::s
     jpeg_decompress_struct& info = decode->info;
     info.scale_num = static_cast<unsigned int>(eighths);
     info.scale_denom = 8;
-    bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
-    info.out_color_space = cmyk ? JCS_CMYK : kSurfaceColorSpace;
+    decode->cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+    info.out_color_space = decode->cmyk ? JCS_CMYK : kSurfaceColorSpace;
     info.mem->max_memory_to_use = static_cast<long>(memory_limit);
     jpeg_calc_output_dimensions(&info);
 
@@ -186,31 +198,41 @@ DecodeOutcome decode_rows(JpegDecode* decode, const unsigned char* bytes, std::s
         return status == CAIRO_STATUS_NO_MEMORY ? DecodeOutcome::NoMemory : DecodeOutcome::Invalid;
     }
     cairo_surface_flush(decode->surface);
-    unsigned char* pixels = cairo_image_surface_get_data(decode->surface);
-    auto stride = static_cast<std::size_t>(cairo_image_surface_get_stride(decode->surface));
-
+    decode->pixels = cairo_image_surface_get_data(decode->surface);
+    decode->stride = static_cast<std::size_t>(cairo_image_surface_get_stride(decode->surface));
     jpeg_start_decompress(&info);
-    // CMYK comes through a one-row buffer of the decoder's own (freed with it).
-    JSAMPARRAY cmyk_row = cmyk ? info.mem->alloc_sarray(reinterpret_cast<j_common_ptr>(&info),
-                                                        JPOOL_IMAGE, info.output_width * 4, 1)
-                               : nullptr;
+    decode->cmyk_row = decode->cmyk ? info.mem->alloc_sarray(reinterpret_cast<j_common_ptr>(&info),
+                                                             JPOOL_IMAGE, info.output_width * 4, 1)
+                                    : nullptr;
+    return DecodeOutcome::Decoded;
+}
+
+// Decodes rows into the surface's pixels until `until` rows are in, then,
+// when that was the last row, lets the decoder go. Touches nothing of the
+// surface but its pixel rows, so that another thread may draw the rows
+// decoded before. On failure the decoder is let go and the surface kept.
+DecodeOutcome decode_rows(JpegDecode* decode, JDIMENSION until) {
+    jpeg_decompress_struct& info = decode->info;
+    const JDIMENSION end = std::min(until, info.output_height);
+    if (setjmp(decode->failed)) return decode_failed(decode);
     constexpr int kRowsAtOnce = 16;
     JSAMPROW rows[kRowsAtOnce];
-    while (info.output_scanline < info.output_height) {
-        unsigned char* row = pixels + info.output_scanline * stride;
-        if (cmyk) {
-            jpeg_read_scanlines(&info, cmyk_row, 1);
-            cmyk_row_to_rgb(cmyk_row[0], reinterpret_cast<std::uint32_t*>(row), info.output_width);
+    while (info.output_scanline < end) {
+        unsigned char* row = decode->pixels + info.output_scanline * decode->stride;
+        if (decode->cmyk) {
+            jpeg_read_scanlines(&info, decode->cmyk_row, 1);
+            cmyk_row_to_rgb(decode->cmyk_row[0], reinterpret_cast<std::uint32_t*>(row),
+                            info.output_width);
             continue;
         }
-        JDIMENSION count =
-            std::min<JDIMENSION>(kRowsAtOnce, info.output_height - info.output_scanline);
-        for (JDIMENSION i = 0; i < count; ++i) rows[i] = row + i * stride;
+        JDIMENSION count = std::min<JDIMENSION>(kRowsAtOnce, end - info.output_scanline);
+        for (JDIMENSION i = 0; i < count; ++i) rows[i] = row + i * decode->stride;
         jpeg_read_scanlines(&info, rows, count);
     }
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
-    cairo_surface_mark_dirty(decode->surface);
+    if (info.output_scanline == info.output_height) {
+        jpeg_finish_decompress(&info);
+        jpeg_destroy_decompress(&info);
+    }
     return DecodeOutcome::Decoded;
 }
 
@@ -226,7 +248,7 @@ std::uint64_t content_hash(std::string_view bytes) {
     std::uint64_t lanes[4] = {kPrime1, kPrime2, 1, ~kPrime1};
     std::size_t at = 0;
     for (; at + 32 <= bytes.size(); at += 32)
-        for (int i = 0; i < 4; ++i) {
+        for (std::size_t i = 0; i < 4; ++i) {
             std::uint64_t word;
             std::memcpy(&word, bytes.data() + at + i * 8, 8);
             lanes[i] = round(lanes[i], word);
@@ -264,10 +286,36 @@ class DecodedPictures {
         weak_ = picture;
         held_ = hold ? picture : nullptr;
     }
-    void start(std::function<void()> work) {
+    // Runs work on another thread. It calls the function it is given once
+    // its picture is remembered and may be drawn, if it gets that far.
+    void start(std::function<void(const std::function<void()>&)> work) {
         wait_for_ahead();  // one at a time; the work itself takes the lock
         std::lock_guard lock(mutex_);
-        ahead_ = std::async(std::launch::async, std::move(work));
+        auto handed_over = std::make_shared<std::promise<void>>();
+        ahead_handed_over_ = handed_over->get_future().share();
+        ahead_ = std::async(std::launch::async, [work = std::move(work), handed_over] {
+            std::once_flag once;
+            std::function<void()> hand_over = [&] {
+                std::call_once(once, [&] { handed_over->set_value(); });
+            };
+            try {
+                work(hand_over);
+            } catch (...) {
+                hand_over();  // nobody may wait for a hand-over that never comes
+                throw;
+            }
+            hand_over();
+        });
+    }
+    // The decode started ahead has handed its picture over or ended (or
+    // was never started); the rest of a large picture may still be coming.
+    void wait_for_hand_over() {
+        std::shared_future<void> handed_over;
+        {
+            std::lock_guard lock(mutex_);
+            handed_over = ahead_handed_over_;
+        }
+        if (handed_over.valid()) handed_over.wait();
     }
     // The decode started ahead has finished (or was never started).
     void wait_for_ahead() {
@@ -285,6 +333,7 @@ class DecodedPictures {
     std::weak_ptr<const Picture> weak_;
     std::shared_ptr<const Picture> held_;
     std::future<void> ahead_;
+    std::shared_future<void> ahead_handed_over_;
 };
 
 DecodedPictures& decoded_pictures() {
@@ -292,8 +341,26 @@ DecodedPictures& decoded_pictures() {
     return pictures;
 }
 
+// A decode started ahead hands its picture over after this many rows: a
+// screenful, for a large figure shown at its decoded size. A smaller
+// picture is whole by then; the rest of a larger one follows in steps.
+constexpr JDIMENSION kRowsBeforeHandOver = 1080;
+constexpr JDIMENSION kRowsPerStep = 64;
+
+void raise_if_failed(DecodeOutcome outcome, const JpegDecode& decode, const Text& windows_path,
+                     const std::string& host_path) {
+    if (outcome == DecodeOutcome::NoMemory) out_of_memory(windows_path, host_path, decode.message);
+    if (outcome == DecodeOutcome::Invalid) invalid_picture(windows_path, host_path, decode.message);
+}
+
+// Reads and decodes a figure file, or takes the picture decoded last when
+// the file has not changed. Without hand_over the picture comes back whole.
+// With it (a decode started ahead), a picture larger than a screenful is
+// remembered and held after its first rows, hand_over is called, and the
+// remaining rows are decoded here before this returns.
 std::shared_ptr<const Picture> decode_file(const std::string& host_path, const Text& windows_path,
-                                           double display_scale, bool hold) {
+                                           double display_scale,
+                                           const std::function<void()>* hand_over) {
     std::string bytes = read_file(host_path, windows_path);
     std::optional<JpegSize> size = read_jpeg_size(bytes);
     if (!size) invalid_picture(windows_path, host_path, "not a JPEG picture");
@@ -310,22 +377,41 @@ std::shared_ptr<const Picture> decode_file(const std::string& host_path, const T
                       std::to_string(size->width) + "x" + std::to_string(size->height) + " pixels");
     if (!jpeg_is_complete(bytes)) invalid_picture(windows_path, host_path, "the file ends early");
     JpegDecode decode{};
-    DecodeOutcome outcome =
-        decode_rows(&decode, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
-                    key.eighths, kPictureMemoryBudget - surface_bytes);
-    std::string().swap(bytes);
-    if (outcome == DecodeOutcome::NoMemory) out_of_memory(windows_path, host_path, decode.message);
-    if (outcome == DecodeOutcome::Invalid) invalid_picture(windows_path, host_path, decode.message);
-    cairo_surface_t* surface = decode.surface;
-    auto picture = std::make_shared<const Picture>(size->width, size->height, surface);
-    decoded_pictures().remember(key, picture, hold);
+    raise_if_failed(start_decode(&decode, reinterpret_cast<const unsigned char*>(bytes.data()),
+                                 bytes.size(), key.eighths, kPictureMemoryBudget - surface_bytes),
+                    decode, windows_path, host_path);
+    auto picture = std::make_shared<Picture>(size->width, size->height, decode.surface);
+    auto rows = static_cast<JDIMENSION>(picture->decoded_height());
+    JDIMENSION first = hand_over ? std::min(rows, kRowsBeforeHandOver) : rows;
+    raise_if_failed(decode_rows(&decode, first), decode, windows_path, host_path);
+    cairo_surface_mark_dirty(decode.surface);
+    if (first == rows) {
+        decoded_pictures().remember(key, picture, hand_over != nullptr);
+        return picture;
+    }
+
+    picture->set_rows_ready(static_cast<int>(first));
+    decoded_pictures().remember(key, picture, true);
+    (*hand_over)();
+    // From here on the picture may be drawn on the main thread: only its
+    // pixel rows past the ready ones are written. Every error of a file
+    // shows in its first rows; should one come later anyway, the rows not
+    // decoded stay black.
+    for (JDIMENSION done = first; done < rows; done += kRowsPerStep) {
+        if (decode_rows(&decode, done + kRowsPerStep) != DecodeOutcome::Decoded) break;
+        picture->set_rows_ready(static_cast<int>(std::min(rows, done + kRowsPerStep)));
+    }
+    picture->set_rows_ready(static_cast<int>(rows));
     return picture;
 }
 
 }  // namespace
 
 Picture::Picture(int natural_width, int natural_height, cairo_surface_t* decoded)
-    : width_(natural_width), height_(natural_height), surface_(decoded) {}
+    : width_(natural_width),
+      height_(natural_height),
+      surface_(decoded),
+      rows_ready_(cairo_image_surface_get_height(decoded)) {}
 
 Picture::~Picture() {
     cairo_surface_destroy(surface_);
@@ -370,15 +456,16 @@ std::shared_ptr<const Picture> LoadPicture(const Text& windows_path, double disp
 
 std::shared_ptr<const Picture> load_picture_file(const std::string& host_path,
                                                  const Text& windows_path, double display_scale) {
-    decoded_pictures().wait_for_ahead();
-    return decode_file(host_path, windows_path, display_scale, false);
+    decoded_pictures().wait_for_hand_over();
+    return decode_file(host_path, windows_path, display_scale, nullptr);
 }
 
 void decode_picture_ahead(std::function<Text()> locate, double display_scale) {
-    decoded_pictures().start([locate = std::move(locate), display_scale] {
+    decoded_pictures().start([locate = std::move(locate),
+                              display_scale](const std::function<void()>& hand_over) {
         try {
             Text windows_path = locate();
-            decode_file(existing_host_path(windows_path), windows_path, display_scale, true);
+            decode_file(existing_host_path(windows_path), windows_path, display_scale, &hand_over);
         } catch (const RuntimeError&) {
             // Whatever fails here fails again, in its place, when the picture is loaded.
         }

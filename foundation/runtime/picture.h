@@ -8,6 +8,7 @@
 
 #include <cairo.h>
 
+#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -37,10 +38,22 @@ class Picture {
     int decoded_width() const;
     int decoded_height() const;
 
+    // The decoded rows, from the top, that hold their pixels: all of them,
+    // except while a large figure decoded ahead at start-up is still being
+    // decoded on another thread. That thread writes no row above this
+    // count again and touches nothing else of the surface, so the rows
+    // above it may be drawn meanwhile. The drawing thread marks the
+    // surface dirty before it draws rows that came in since it last drew.
+    int decoded_rows_ready() const { return rows_ready_.load(std::memory_order_acquire); }
+    bool complete() const { return decoded_rows_ready() >= decoded_height(); }
+    // For the decoder: these rows are in.
+    void set_rows_ready(int rows) { rows_ready_.store(rows, std::memory_order_release); }
+
   private:
     int width_;
     int height_;
     cairo_surface_t* surface_;
+    std::atomic<int> rows_ready_;
 };
 
 // The DCT scale numerator M (1..8, the scale being M/8) for showing a width x
@@ -66,7 +79,9 @@ std::shared_ptr<const Picture> load_picture_file(const std::string& host_path,
 // asked for soon: locate() names it (it may raise errors: then nothing is
 // decoded ahead). LoadPicture waits for that decode and takes its result
 // when it asks for the same, unchanged file at the same scale; any error is
-// raised there, in its place, as without the head start.
+// raised there, in its place, as without the head start. A picture taller
+// than a screenful is handed over after its first screenful of rows; its
+// other rows follow (see Picture::decoded_rows_ready).
 void decode_picture_ahead(std::function<Text()> locate, double display_scale);
 
 // A picture from an image file of any format gdk-pixbuf reads (PNG for the

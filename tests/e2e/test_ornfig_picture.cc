@@ -207,6 +207,37 @@ std::string png_bytes() {
     return bytes;
 }
 
+// A JPEG of equal horizontal bands, one per colour (0xRRGGBB), from the top.
+std::string banded_jpeg(int width, int band_height, const std::vector<std::uint32_t>& colours) {
+    int height = band_height * static_cast<int>(colours.size());
+    GdkPixbuf* pixbuf = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, width, height);
+    for (size_t i = 0; i < colours.size(); ++i) {
+        GdkPixbuf* band = gdk_pixbuf_new_subpixbuf(pixbuf, 0, static_cast<int>(i) * band_height,
+                                                   width, band_height);
+        gdk_pixbuf_fill(band, colours[i] << 8 | 0xff);
+        g_object_unref(band);
+    }
+    gchar* buffer = nullptr;
+    gsize size = 0;
+    gdk_pixbuf_save_to_buffer(pixbuf, &buffer, &size, "jpeg", nullptr, "quality", "90", nullptr);
+    std::string bytes(buffer ? buffer : "", buffer ? size : 0);
+    g_free(buffer);
+    g_object_unref(pixbuf);
+    return bytes;
+}
+
+// The mean colour of a grab, as 0xRRGGBB.
+std::uint32_t mean_colour(const Image& image) {
+    double sums[3] = {0, 0, 0};
+    for (std::uint32_t pixel : image.pixels)
+        for (int i = 0; i < 3; ++i) sums[i] += (pixel >> (16 - 8 * i)) & 0xff;
+    std::uint32_t colour = 0;
+    for (double sum : sums)
+        colour = colour << 8 |
+                 static_cast<std::uint32_t>(sum / std::max<size_t>(1, image.pixels.size()));
+    return colour;
+}
+
 std::string read_bytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream bytes;
@@ -570,6 +601,45 @@ TEST_F(OrnfigPicture, MissingSoundFileStillZooms) {
     EXPECT_FALSE(has_crash_report(run_->process().stderr_text())) << run_->process().stderr_text();
     EXPECT_FALSE(fs::exists(capture) && !read_bytes(capture).empty())
         << "something was played without a sound file";
+}
+
+// ---- a figure taller than the screen
+
+// At 50 % this figure is 2400 px high: the window shows it before its lower
+// rows are decoded, and they must be there when the window is moved up to
+// show them.
+TEST_F(OrnfigPicture, ATallFigureIsWholeWhenItsLowerPartComesIntoView) {
+    std::string drive = copy_sample_drive(tree_);
+    tree_.write("drive_c/" + std::string(kLargeFigure.jpeg),
+                banded_jpeg(400, 1600, {0xff0000, 0x00ff00, 0x0000ff}));
+    ASSERT_NO_FATAL_FAILURE(start({kLargeFigure.item_path, kLargeFigure.jpeg, 400, 4800}, drive));
+    Layout want = layout(50);
+    // Up, until the picture's lowest 300 rows are on the screen.
+    int picture_bottom = want.picture.y + want.picture.height;
+    auto client = run_->probe().client_geometry(window_);
+    ASSERT_TRUE(client);
+    int lift = client->y + picture_bottom - 900;
+    ASSERT_TRUE(xdotool({"windowmove", std::to_string(window_), "0", std::to_string(-lift)}));
+    ASSERT_TRUE(poll_until(
+        [&] {
+            client = run_->probe().client_geometry(window_);
+            return client && client->y + picture_bottom <= 1000;
+        },
+        Millis(3000), {}, Millis(10)))
+        << "the window was not moved up";
+
+    Rect strip{want.picture.x + 20, picture_bottom - 250, want.picture.width - 40, 200};
+    std::optional<Image> grab;
+    std::uint32_t colour = 0;
+    bool blue = poll_until(
+        [&] {
+            grab = grabber_.grab(window_, strip);
+            colour = grab ? mean_colour(*grab) : 0;
+            return (colour & 0xff) > 200 && (colour >> 8 & 0xff) < 40 && (colour >> 16) < 40;
+        },
+        Millis(3000), {}, Millis(50));
+    EXPECT_TRUE(blue) << "the lowest band shows as #" << std::hex << colour << keep(grab, "tall");
+    EXPECT_TRUE(run_->process().running()) << describe_run();
 }
 
 // ---- many zoom-ins

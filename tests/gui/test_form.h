@@ -21,7 +21,7 @@ class TestForm : public Form {
   public:
     explicit TestForm(Toolkit& toolkit);
 
-    Image image;
+    orn::Image image;  // the control, not a grabbed test image
     CommandButton button;
 
     int form_presses = 0;

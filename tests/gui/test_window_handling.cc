@@ -3,11 +3,14 @@
 // which handler a press or a double click reaches.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <string>
 
 #include "gui_session.h"
+#include "page_screen.h"
 #include "runtime/picture.h"
 #include "runtime/toolkit.h"
 #include "test_form.h"
@@ -263,6 +266,54 @@ TEST_F(WindowHandling, PressOnControlsDoesNotReachFormMouseDown) {
 
     pump_for(kSettle);
     EXPECT_EQ(form->form_presses, 0) << "a press on a control reached Form_MouseDown";
+}
+
+// A 320x240 picture, red above row 120 and blue below.
+std::shared_ptr<Picture> red_over_blue() {
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 320, 240);
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_source_rgb(cr, 1, 0, 0);
+    cairo_rectangle(cr, 0, 0, 320, 120);
+    cairo_fill(cr);
+    cairo_set_source_rgb(cr, 0, 0, 1);
+    cairo_rectangle(cr, 0, 120, 320, 120);
+    cairo_fill(cr);
+    cairo_destroy(cr);
+    return std::make_shared<Picture>(320, 240, surface);
+}
+
+// How many pixels of a grab are nearly pure blue.
+long blue_pixels(const Image& image) {
+    return std::count_if(image.pixels.begin(), image.pixels.end(), [](std::uint32_t pixel) {
+        return (pixel & 0xff) > 200 && (pixel >> 8 & 0xff) < 50 && (pixel >> 16 & 0xff) < 50;
+    });
+}
+
+// While a picture's lower rows are still being decoded, only the rows
+// already in are drawn; the others appear once they are in, without
+// anything else asking for a redraw.
+TEST_F(WindowHandling, PictureShowsItsLowerRowsOnceTheyAreIn) {
+    std::shared_ptr<Picture> picture = red_over_blue();
+    picture->set_rows_ready(120);
+    form->image.set_picture(picture);
+    ASSERT_NO_FATAL_FAILURE(show_and_wait());
+    WindowGrabber grabber;
+    Rect upper{kPictureLeftPx + 10, kPictureTopPx + 10, 300, 100};
+    Rect lower{kPictureLeftPx + 10, kPictureTopPx + 130, 300, 100};
+    std::optional<test::Image> top;
+    ASSERT_TRUE(pump_until([&] {
+        top = grabber.grab(window, upper);
+        return top && blue_pixels(*top) == 0 && top->pixels.front() >> 16 == 0xff;
+    })) << "the rows in are not shown red";
+    auto bottom = grabber.grab(window, lower);
+    ASSERT_TRUE(bottom);
+    EXPECT_EQ(blue_pixels(*bottom), 0) << "rows not yet decoded were drawn";
+
+    picture->set_rows_ready(240);
+    EXPECT_TRUE(pump_until([&] {
+        bottom = grabber.grab(window, lower);
+        return bottom && blue_pixels(*bottom) == long{300} * 100;
+    })) << "the rows that came in later were not drawn";
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include <functional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "runtime/errors.h"
@@ -364,6 +366,27 @@ TEST(Picture, ADecodeStartedAheadIsTakenOnlyForTheSameFile) {
         EXPECT_EQ(error.code(), ErrorCode::FileNotFound);
     }
     EXPECT_EQ(LoadPicture(u"C:\\a.jpg", 0.5), picture);
+}
+
+// A figure taller than a screenful comes back from LoadPicture with at
+// least a screenful of rows, before the rest may be in; the rest follows
+// on the decoding thread, and then every row holds its pixels.
+TEST(Picture, ATallPictureDecodedAheadIsHandedOverAfterAScreenfulAndCompleted) {
+    test::TempTree tree;
+    test::ScopedWinePrefix prefix(tree);
+    tree.write("drive_c/tall.jpg", encode_jpeg(64, 4000, Kind::Rgb, [](int, int y) {
+                   return y < 2000 ? 0xC02020u : 0x2020C0u;
+               }));
+    decode_picture_ahead([] { return Text(u"C:\\tall.jpg"); }, 1.0);
+    auto picture = LoadPicture(u"C:\\tall.jpg", 1.0);
+    EXPECT_GE(picture->decoded_rows_ready(), 1080);
+    EXPECT_TRUE(near_colour(pixel(*picture, 32, 1000), 0xC02020));
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!picture->complete() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(picture->complete());
+    EXPECT_TRUE(near_colour(pixel(*picture, 32, 3999), 0x2020C0)) << "the last row is written";
+    EXPECT_EQ(LoadPicture(u"C:\\tall.jpg", 1.0), picture) << "the same file is not decoded again";
 }
 
 }  // namespace
