@@ -16,6 +16,7 @@
 #include <functional>
 #include <future>
 #include <mutex>
+#include <optional>
 #include <string_view>
 
 #include <sys/stat.h>
@@ -317,6 +318,21 @@ class DecodedPictures {
         }
         if (handed_over.valid()) handed_over.wait();
     }
+    // Runs work on another thread, after the work started here before has
+    // ended: the rows still to come of a picture decoded on the main thread.
+    void finish_in_background(std::function<void()> work) {
+        wait_for_background();
+        std::lock_guard lock(mutex_);
+        background_ = std::async(std::launch::async, std::move(work));
+    }
+    void wait_for_background() {
+        std::future<void> background;
+        {
+            std::lock_guard lock(mutex_);
+            background = std::move(background_);
+        }
+        if (background.valid()) background.wait();
+    }
     // The decode started ahead has finished (or was never started).
     void wait_for_ahead() {
         std::future<void> ahead;
@@ -334,6 +350,7 @@ class DecodedPictures {
     std::shared_ptr<const Picture> held_;
     std::future<void> ahead_;
     std::shared_future<void> ahead_handed_over_;
+    std::future<void> background_;
 };
 
 DecodedPictures& decoded_pictures() {
@@ -341,10 +358,11 @@ DecodedPictures& decoded_pictures() {
     return pictures;
 }
 
-// A decode started ahead hands its picture over after this many rows: a
-// screenful, for a large figure shown at its decoded size. A smaller
-// picture is whole by then; the rest of a larger one follows in steps.
-constexpr JDIMENSION kRowsBeforeHandOver = 1080;
+// A picture is handed over once the rows that fill this many screen rows
+// are in (all of a smaller picture): a screenful, however far it is
+// zoomed, for the window shows it from its top-left corner. The rest
+// follows in steps, on another thread.
+constexpr double kScreenRowsBeforeHandOver = 1080;
 constexpr JDIMENSION kRowsPerStep = 64;
 
 void raise_if_failed(DecodeOutcome outcome, const JpegDecode& decode, const Text& windows_path,
@@ -353,21 +371,47 @@ void raise_if_failed(DecodeOutcome outcome, const JpegDecode& decode, const Text
     if (outcome == DecodeOutcome::Invalid) invalid_picture(windows_path, host_path, decode.message);
 }
 
+// A picture handed over before its last rows, and what decodes them. The
+// decoder points into itself and into the bytes, so neither may move.
+struct RowsToCome {
+    std::unique_ptr<JpegDecode> decode;
+    std::unique_ptr<const std::string> bytes;
+    std::shared_ptr<Picture> picture;
+};
+
+// Decodes the rows still to come. From here on the picture may be drawn on
+// the main thread: only its pixel rows past the ready ones are written.
+// Every error of a file shows before its first row; should one come later
+// anyway, the rows not decoded stay black.
+void finish_rows(RowsToCome& rest) {
+    auto rows = static_cast<JDIMENSION>(rest.picture->decoded_height());
+    for (auto done = static_cast<JDIMENSION>(rest.picture->decoded_rows_ready()); done < rows;
+         done += kRowsPerStep) {
+        if (decode_rows(rest.decode.get(), done + kRowsPerStep) != DecodeOutcome::Decoded) break;
+        rest.picture->set_rows_ready(static_cast<int>(std::min(rows, done + kRowsPerStep)));
+    }
+    rest.picture->set_rows_ready(static_cast<int>(rows));
+}
+
+// A decoded picture, and when it came early, what finishes it.
+struct Decoded {
+    std::shared_ptr<const Picture> picture;
+    std::optional<RowsToCome> rest;
+};
+
 // Reads and decodes a figure file, or takes the picture decoded last when
-// the file has not changed. Without hand_over the picture comes back whole.
-// With it (a decode started ahead), a picture larger than a screenful is
-// remembered and held after its first rows, hand_over is called, and the
-// remaining rows are decoded here before this returns.
-std::shared_ptr<const Picture> decode_file(const std::string& host_path, const Text& windows_path,
-                                           double display_scale,
-                                           const std::function<void()>* hand_over) {
-    std::string bytes = read_file(host_path, windows_path);
-    std::optional<JpegSize> size = read_jpeg_size(bytes);
+// the file has not changed. A picture larger than a screenful comes back
+// after its first screenful of rows, remembered (and held when hold is
+// set), with the rest to be finished by the caller.
+Decoded decode_file(const std::string& host_path, const Text& windows_path, double display_scale,
+                    bool hold) {
+    auto bytes = std::make_unique<const std::string>(read_file(host_path, windows_path));
+    std::optional<JpegSize> size = read_jpeg_size(*bytes);
     if (!size) invalid_picture(windows_path, host_path, "not a JPEG picture");
 
-    DecodeKey key{content_hash(bytes), bytes.size(),
+    DecodeKey key{content_hash(*bytes), bytes->size(),
                   dct_scale_eighths(size->width, size->height, display_scale)};
-    if (auto picture = decoded_pictures().find(key)) return picture;
+    if (auto picture = decoded_pictures().find(key)) return {picture, std::nullopt};
 
     std::size_t surface_bytes = std::size_t(dct_scaled_size(size->width, key.eighths)) *
                                 std::size_t(dct_scaled_size(size->height, key.eighths)) *
@@ -375,34 +419,23 @@ std::shared_ptr<const Picture> decode_file(const std::string& host_path, const T
     if (surface_bytes > kPictureMemoryBudget)
         out_of_memory(windows_path, host_path,
                       std::to_string(size->width) + "x" + std::to_string(size->height) + " pixels");
-    if (!jpeg_is_complete(bytes)) invalid_picture(windows_path, host_path, "the file ends early");
-    JpegDecode decode{};
-    raise_if_failed(start_decode(&decode, reinterpret_cast<const unsigned char*>(bytes.data()),
-                                 bytes.size(), key.eighths, kPictureMemoryBudget - surface_bytes),
-                    decode, windows_path, host_path);
-    auto picture = std::make_shared<Picture>(size->width, size->height, decode.surface);
+    if (!jpeg_is_complete(*bytes)) invalid_picture(windows_path, host_path, "the file ends early");
+    auto decode = std::make_unique<JpegDecode>();
+    raise_if_failed(
+        start_decode(decode.get(), reinterpret_cast<const unsigned char*>(bytes->data()),
+                     bytes->size(), key.eighths, kPictureMemoryBudget - surface_bytes),
+        *decode, windows_path, host_path);
+    auto picture = std::make_shared<Picture>(size->width, size->height, decode->surface);
     auto rows = static_cast<JDIMENSION>(picture->decoded_height());
-    JDIMENSION first = hand_over ? std::min(rows, kRowsBeforeHandOver) : rows;
-    raise_if_failed(decode_rows(&decode, first), decode, windows_path, host_path);
-    cairo_surface_mark_dirty(decode.surface);
-    if (first == rows) {
-        decoded_pictures().remember(key, picture, hand_over != nullptr);
-        return picture;
-    }
-
+    double shown_rows = std::max(1.0, std::floor(size->height * display_scale));
+    auto first = static_cast<JDIMENSION>(
+        std::min<double>(rows, std::ceil(kScreenRowsBeforeHandOver * rows / shown_rows)));
+    raise_if_failed(decode_rows(decode.get(), first), *decode, windows_path, host_path);
+    cairo_surface_mark_dirty(decode->surface);
     picture->set_rows_ready(static_cast<int>(first));
-    decoded_pictures().remember(key, picture, true);
-    (*hand_over)();
-    // From here on the picture may be drawn on the main thread: only its
-    // pixel rows past the ready ones are written. Every error of a file
-    // shows in its first rows; should one come later anyway, the rows not
-    // decoded stay black.
-    for (JDIMENSION done = first; done < rows; done += kRowsPerStep) {
-        if (decode_rows(&decode, done + kRowsPerStep) != DecodeOutcome::Decoded) break;
-        picture->set_rows_ready(static_cast<int>(std::min(rows, done + kRowsPerStep)));
-    }
-    picture->set_rows_ready(static_cast<int>(rows));
-    return picture;
+    decoded_pictures().remember(key, picture, hold);
+    if (first == rows) return {picture, std::nullopt};
+    return {picture, RowsToCome{std::move(decode), std::move(bytes), picture}};
 }
 
 }  // namespace
@@ -457,7 +490,11 @@ std::shared_ptr<const Picture> LoadPicture(const Text& windows_path, double disp
 std::shared_ptr<const Picture> load_picture_file(const std::string& host_path,
                                                  const Text& windows_path, double display_scale) {
     decoded_pictures().wait_for_hand_over();
-    return decode_file(host_path, windows_path, display_scale, nullptr);
+    Decoded decoded = decode_file(host_path, windows_path, display_scale, false);
+    if (decoded.rest)
+        decoded_pictures().finish_in_background([rest = std::make_shared<RowsToCome>(std::move(
+                                                     *decoded.rest))] { finish_rows(*rest); });
+    return decoded.picture;
 }
 
 void decode_picture_ahead(std::function<Text()> locate, double display_scale) {
@@ -465,7 +502,10 @@ void decode_picture_ahead(std::function<Text()> locate, double display_scale) {
                               display_scale](const std::function<void()>& hand_over) {
         try {
             Text windows_path = locate();
-            decode_file(existing_host_path(windows_path), windows_path, display_scale, &hand_over);
+            Decoded decoded =
+                decode_file(existing_host_path(windows_path), windows_path, display_scale, true);
+            hand_over();
+            if (decoded.rest) finish_rows(*decoded.rest);
         } catch (const RuntimeError&) {
             // Whatever fails here fails again, in its place, when the picture is loaded.
         }

@@ -39,8 +39,8 @@ class Picture {
     int decoded_height() const;
 
     // The decoded rows, from the top, that hold their pixels: all of them,
-    // except while a large figure decoded ahead at start-up is still being
-    // decoded on another thread. That thread writes no row above this
+    // except while the rest of a picture larger than a screenful is still
+    // being decoded on another thread. That thread writes no row above this
     // count again and touches nothing else of the surface, so the rows
     // above it may be drawn meanwhile. The drawing thread marks the
     // surface dirty before it draws rows that came in since it last drew.
@@ -69,6 +69,9 @@ int dct_scaled_size(int size, int eighths);
 // Loads the picture at a Windows path, decoded for display_scale of its
 // natural size (1 when not known). Errors: File not found, Path not found,
 // Invalid picture (no JPEG, or one that does not decode), Out of memory.
+// All of them show before the first row is decoded, so a picture larger
+// than a screenful comes back once the rows that fill a screen are in,
+// and its other rows follow (see Picture::decoded_rows_ready).
 std::shared_ptr<const Picture> LoadPicture(const Text& windows_path, double display_scale = 1.0);
 
 // The same for a host path; windows_path names the file in messages.
@@ -79,9 +82,8 @@ std::shared_ptr<const Picture> load_picture_file(const std::string& host_path,
 // asked for soon: locate() names it (it may raise errors: then nothing is
 // decoded ahead). LoadPicture waits for that decode and takes its result
 // when it asks for the same, unchanged file at the same scale; any error is
-// raised there, in its place, as without the head start. A picture taller
-// than a screenful is handed over after its first screenful of rows; its
-// other rows follow (see Picture::decoded_rows_ready).
+// raised there, in its place, as without the head start. It is handed over
+// after its first screenful of rows, as LoadPicture's own.
 void decode_picture_ahead(std::function<Text()> locate, double display_scale);
 
 // A picture from an image file of any format gdk-pixbuf reads (PNG for the

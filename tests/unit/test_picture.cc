@@ -368,25 +368,53 @@ TEST(Picture, ADecodeStartedAheadIsTakenOnlyForTheSameFile) {
     EXPECT_EQ(LoadPicture(u"C:\\a.jpg", 0.5), picture);
 }
 
-// A figure taller than a screenful comes back from LoadPicture with at
-// least a screenful of rows, before the rest may be in; the rest follows
-// on the decoding thread, and then every row holds its pixels.
+// Waits (up to 10 s) until every row of a picture holds its pixels.
+bool wait_until_complete(const Picture& picture) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!picture.complete() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return picture.complete();
+}
+
+// 64 x 4000 pixels, red above row 2000 and blue below.
+std::string tall_jpeg() {
+    return encode_jpeg(64, 4000, Kind::Rgb,
+                       [](int, int y) { return y < 2000 ? 0xC02020u : 0x2020C0u; });
+}
+
+// A figure taller than a screenful comes back from LoadPicture once the
+// rows that fill 1080 screen rows are in, before the rest may be; the rest
+// follows on another thread, and then every row holds its pixels.
 TEST(Picture, ATallPictureDecodedAheadIsHandedOverAfterAScreenfulAndCompleted) {
     test::TempTree tree;
     test::ScopedWinePrefix prefix(tree);
-    tree.write("drive_c/tall.jpg", encode_jpeg(64, 4000, Kind::Rgb, [](int, int y) {
-                   return y < 2000 ? 0xC02020u : 0x2020C0u;
-               }));
+    tree.write("drive_c/tall.jpg", tall_jpeg());
     decode_picture_ahead([] { return Text(u"C:\\tall.jpg"); }, 1.0);
     auto picture = LoadPicture(u"C:\\tall.jpg", 1.0);
     EXPECT_GE(picture->decoded_rows_ready(), 1080);
     EXPECT_TRUE(near_colour(pixel(*picture, 32, 1000), 0xC02020));
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!picture->complete() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    ASSERT_TRUE(picture->complete());
+    ASSERT_TRUE(wait_until_complete(*picture));
     EXPECT_TRUE(near_colour(pixel(*picture, 32, 3999), 0x2020C0)) << "the last row is written";
     EXPECT_EQ(LoadPicture(u"C:\\tall.jpg", 1.0), picture) << "the same file is not decoded again";
+}
+
+// The same for pictures loaded one after another, as zoom commands do:
+// at half size 1080 decoded rows fill the screen, at three times the size
+// 360 do; the second load starts while the first one's rows still come.
+TEST(Picture, TallPicturesLoadedInARowAreHandedOverAfterAScreenfulAndCompleted) {
+    test::TempTree tree;
+    std::string path = tree.write("tall.jpg", tall_jpeg());
+    auto half = load_picture_file(path, u"tall.jpg", 0.5);
+    auto large = load_picture_file(path, u"tall.jpg", 3.0);
+    ASSERT_EQ(half->decoded_height(), 2000);
+    EXPECT_GE(half->decoded_rows_ready(), 1080);
+    ASSERT_EQ(large->decoded_height(), 4000);
+    EXPECT_GE(large->decoded_rows_ready(), 360);
+    for (const auto& picture : {half, large}) {
+        ASSERT_TRUE(wait_until_complete(*picture));
+        int last = picture->decoded_height() - 1;
+        EXPECT_TRUE(near_colour(pixel(*picture, 16, last), 0x2020C0)) << "row " << last;
+    }
 }
 
 }  // namespace
