@@ -110,8 +110,9 @@ class OrnfigWindow : public testing::Test {
     }
 
     // Waits until the window has the outer size of the layout for zoom_percent
-    // with its frame at the screen's top-left corner.
-    void expect_layout(int zoom_percent, int natural_width, int natural_height) {
+    // with its frame's corner at (x, y): by default the screen's corner.
+    void expect_layout(int zoom_percent, int natural_width, int natural_height, int x = 0,
+                       int y = 0) {
         auto frame = run->probe().frame_extents(window);
         ASSERT_TRUE(frame) << "no _NET_FRAME_EXTENTS on the figure window";
         Layout want = layout_for(zoom_percent, natural_width, natural_height, *frame);
@@ -119,7 +120,7 @@ class OrnfigWindow : public testing::Test {
         bool laid_out = poll_until(
             [&] {
                 rect = run->probe().frame_geometry(window);
-                return rect && rect->x == 0 && rect->y == 0 && rect->width == want.outer_width &&
+                return rect && rect->x == x && rect->y == y && rect->width == want.outer_width &&
                        rect->height == want.outer_height;
             },
             Millis(3000));
@@ -127,7 +128,7 @@ class OrnfigWindow : public testing::Test {
         EXPECT_TRUE(laid_out) << "at " << zoom_percent << " %: the window (frame included) is "
                               << rect->width << "x" << rect->height << " at (" << rect->x << ","
                               << rect->y << "), expected " << want.outer_width << "x"
-                              << want.outer_height << " at the screen's corner (0,0)";
+                              << want.outer_height << " at (" << x << "," << y << ")";
     }
 
     // A point of the client area, in root coordinates.
@@ -206,6 +207,25 @@ TEST_F(OrnfigWindow, DoubleClickAndButtonsZoom) {
     ASSERT_NO_FATAL_FAILURE(expect_layout(40, kF01_1Width, kF01_1Height));
     click_at(20, 240 + 1 + 10, {"1"});  // zoom out, under the 320x240 px picture
     ASSERT_NO_FATAL_FAILURE(expect_layout(30, kF01_1Width, kF01_1Height));
+    EXPECT_TRUE(run->process().running()) << run->process().stderr_text();
+}
+
+// The program never moves its window: after the user has dragged it by the
+// picture, a zoom resizes it where it now is.
+TEST_F(OrnfigWindow, ADraggedWindowIsZoomedWhereTheUserPutIt) {
+    ASSERT_NO_FATAL_FAILURE(start("C:\\Book\\htm\\f01_1.htm"));
+    ASSERT_NO_FATAL_FAILURE(expect_layout(50, kF01_1Width, kF01_1Height));
+
+    auto [x, y] = root_point(40, 40);  // on the picture
+    ASSERT_TRUE(xdotool({"mousemove", x, y, "mousedown", "1"}));
+    for (int step = 1; step <= 10; ++step)
+        ASSERT_TRUE(xdotool({"mousemove_relative", "--", "20", "15"}));
+    ASSERT_TRUE(xdotool({"mouseup", "1"}));
+    ASSERT_NO_FATAL_FAILURE(expect_layout(50, kF01_1Width, kF01_1Height, 200, 150));
+    std::this_thread::sleep_for(Millis(900));  // no double click with the next press
+
+    click_at(400 / 2 + 20 + 20, 300 + 1 + 10, {"1"});  // zoom in, under the 400x300 px picture
+    ASSERT_NO_FATAL_FAILURE(expect_layout(60, kF01_1Width, kF01_1Height, 200, 150));
     EXPECT_TRUE(run->process().running()) << run->process().stderr_text();
 }
 
