@@ -597,8 +597,13 @@ void GtkWindowPeer::apply_visibility() {
     if (wanted_visible_ == static_cast<bool>(gtk_widget_get_visible(window))) return;
     if (wanted_visible_) {
         // A window shown again is placed where it was, not where the window
-        // manager would centre it.
+        // manager would centre it. GTK skips a move to where it thinks the
+        // window is, but the unmapped window itself may sit elsewhere (under
+        // openbox, offset by its frame): openbox would then map it off by
+        // the frame and move it again. Moving it through GDK as well makes
+        // it appear in place at once, with one paint instead of two.
         gtk_window_move(window_.get(), model_outer_.x, model_outer_.y);
+        gdk_window_move(gdk_window(), model_outer_.x, model_outer_.y);
         check_placement_ = true;
         gtk_widget_show(window);
         if (keep_above_) gtk_window_set_keep_above(window_.get(), TRUE);

@@ -62,6 +62,15 @@ std::optional<WindowId> OrnfigRun::wait_for_figure_window(Millis timeout) {
     return window;
 }
 
+bool OrnfigRun::wait_until_started(WindowId window, Millis timeout) {
+    return poll_until(
+        [&] {
+            auto title = probe_.title(window);
+            return title && *title != "Форма1";
+        },
+        timeout, {}, Millis(5));
+}
+
 std::optional<WindowId> OrnfigRun::wait_for_error_dialog(Millis timeout) {
     std::optional<WindowId> dialog;
     poll_until(

@@ -41,6 +41,11 @@ class OrnfigRun {
 
     // The figure window once it is mapped (not the error dialog).
     std::optional<WindowId> wait_for_figure_window(Millis timeout = Millis(5000));
+    // Waits until the window's title has left the designed caption: the
+    // caption ticker's first step, which comes after start-up has ended and
+    // the window has been laid out and drawn. Before that a click may land
+    // where a control is about to be placed.
+    bool wait_until_started(WindowId window, Millis timeout = Millis(3000));
     // The run-time error dialog (a dialog titled "ornfig") once it is mapped.
     std::optional<WindowId> wait_for_error_dialog(Millis timeout = Millis(5000));
     // Records the window's title as it changes over duration.

@@ -346,6 +346,7 @@ class OrnfigPicture : public testing::Test {
                            << run_->process().stderr_text();
         window_ = *found;
         ASSERT_NO_FATAL_FAILURE(expect_zoom(50));
+        ASSERT_TRUE(run_->wait_until_started(window_)) << "the caption does not scroll";
     }
 
     // The same with HOME (and so the sound device) set for the program.

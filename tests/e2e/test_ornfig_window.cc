@@ -191,6 +191,7 @@ TEST_F(OrnfigWindow, StartsKeptAboveAtTheCornerSizedForHalfTheFigure) {
 TEST_F(OrnfigWindow, DoubleClickAndButtonsZoom) {
     ASSERT_NO_FATAL_FAILURE(start("C:\\Book\\htm\\f01_1.htm"));
     ASSERT_NO_FATAL_FAILURE(expect_layout(50, kF01_1Width, kF01_1Height));
+    ASSERT_TRUE(run->wait_until_started(window)) << "the caption does not scroll";
     const std::vector<std::string> double_click{"--repeat", "2", "--delay", "80", "1"};
 
     click_at(40, 40, double_click);  // on the picture
@@ -215,6 +216,7 @@ TEST_F(OrnfigWindow, DoubleClickAndButtonsZoom) {
 TEST_F(OrnfigWindow, ADraggedWindowIsZoomedWhereTheUserPutIt) {
     ASSERT_NO_FATAL_FAILURE(start("C:\\Book\\htm\\f01_1.htm"));
     ASSERT_NO_FATAL_FAILURE(expect_layout(50, kF01_1Width, kF01_1Height));
+    ASSERT_TRUE(run->wait_until_started(window)) << "the caption does not scroll";
 
     auto [x, y] = root_point(40, 40);  // on the picture
     ASSERT_TRUE(xdotool({"mousemove", x, y, "mousedown", "1"}));

@@ -8,15 +8,15 @@ namespace {
 
 constexpr Single kTwips = 15;
 
-FormDesign test_form_design() {
+FormDesign test_form_design(int left_px, int top_px) {
     FormDesign design;
     design.caption = u"Проверка окна";
     design.border = BorderStyle::FixedSingle;
     design.client_width = kClientWidthPx * kTwips;
     design.client_height = kClientHeightPx * kTwips;
     design.position = StartUpPosition::Manual;
-    design.left = kFormLeftPx * kTwips;
-    design.top = kFormTopPx * kTwips;
+    design.left = left_px * kTwips;
+    design.top = top_px * kTwips;
     return design;
 }
 
@@ -29,8 +29,8 @@ ButtonDesign test_button_design() {
 
 }  // namespace
 
-TestForm::TestForm(Toolkit& toolkit)
-    : Form(toolkit, test_form_design()),
+TestForm::TestForm(Toolkit& toolkit, int left_px, int top_px)
+    : Form(toolkit, test_form_design(left_px, top_px)),
       image(*this, {kPictureLeftPx * kTwips, kPictureTopPx * kTwips, 0, 0}),
       button(*this, test_button_design()) {
     image.on_mouse_down = [this](int) {

@@ -19,7 +19,8 @@ inline constexpr int kButtonTopPx = 300;
 
 class TestForm : public Form {
   public:
-    explicit TestForm(Toolkit& toolkit);
+    // Designed with its outer top-left corner at (left_px, top_px).
+    explicit TestForm(Toolkit& toolkit, int left_px = kFormLeftPx, int top_px = kFormTopPx);
 
     orn::Image image;  // the control, not a grabbed test image
     CommandButton button;

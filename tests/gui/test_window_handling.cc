@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "gui_session.h"
 #include "page_screen.h"
@@ -15,6 +17,9 @@
 #include "runtime/toolkit.h"
 #include "test_form.h"
 #include "window/window_handling.h"
+
+// Xlib last: its macros (None, Bool, Status) clash with other headers.
+#include <X11/Xlib.h>
 
 namespace orn::test {
 namespace {
@@ -129,6 +134,82 @@ TEST_F(FrameHeight, MeasuredWhileShownIsTheSameAndLeavesTheWindowItsSize) {
     pump_for(kSettle);
     auto after = probe().client_geometry(window);
     EXPECT_EQ(describe(after), describe(before));
+}
+
+// ---- placement
+
+// Where the window manager puts the frames of new windows, as seen from a
+// connection of its own.
+class FrameMoves {
+  public:
+    FrameMoves() : display_(XOpenDisplay(nullptr)) {
+        if (!display_) return;
+        XSelectInput(display_, DefaultRootWindow(display_), SubstructureNotifyMask);
+        XSync(display_, False);  // listening before anything is shown
+    }
+    ~FrameMoves() {
+        if (display_) XCloseDisplay(display_);
+    }
+    FrameMoves(const FrameMoves&) = delete;
+    FrameMoves& operator=(const FrameMoves&) = delete;
+
+    // The positions the frame around client took, in order: where it was
+    // made, then every move.
+    std::vector<std::pair<int, int>> of(WindowId client) {
+        std::vector<std::pair<int, int>> positions;
+        if (!display_) return positions;
+        XSync(display_, False);
+        Window frame = frame_of(client);
+        while (XPending(display_) > 0) {
+            XEvent event;
+            XNextEvent(display_, &event);
+            if (event.type == CreateNotify && event.xcreatewindow.window == frame)
+                positions.emplace_back(event.xcreatewindow.x, event.xcreatewindow.y);
+            if (event.type == ConfigureNotify && event.xconfigure.window == frame)
+                positions.emplace_back(event.xconfigure.x, event.xconfigure.y);
+        }
+        return positions;
+    }
+
+  private:
+    // The root's child that holds the client (the client itself when unframed).
+    Window frame_of(Window window) {
+        for (;;) {
+            Window root = 0, parent = 0, *children = nullptr;
+            unsigned count = 0;
+            if (!XQueryTree(display_, window, &root, &parent, &children, &count)) return window;
+            if (children) XFree(children);
+            if (parent == root) return window;
+            window = parent;
+        }
+    }
+
+    Display* display_;
+};
+
+// The window appears where it was asked to be, instead of being mapped
+// elsewhere and moved there (a visible jump and a second paint). At the
+// screen's corner GTK takes a move to (0, 0) for no move at all, while
+// openbox has shifted the unmapped window by its frame when it told the
+// frame's size.
+TEST_F(WindowHandling, WindowDesignedAtTheCornerAppearsThereWithoutMoving) {
+    form = std::make_unique<TestForm>(*toolkit, 0, 0);
+    window = static_cast<WindowId>(form->hwnd());
+    FrameMoves moves;
+    ASSERT_NO_FATAL_FAILURE(show_and_wait());
+    pump_for(kSettle);
+    auto frame = probe().frame_geometry(window);
+    ASSERT_TRUE(frame);
+    auto positions = moves.of(window);
+    ASSERT_FALSE(positions.empty()) << "the frame was not seen being made";
+    std::ostringstream seen;
+    bool in_place = true;
+    for (auto [x, y] : positions) {
+        seen << " (" << x << "," << y << ")";
+        in_place = in_place && x == frame->x && y == frame->y;
+    }
+    EXPECT_TRUE(in_place) << "the frame left its place; it was at" << seen.str() << " and is at ("
+                          << frame->x << "," << frame->y << ")";
 }
 
 // ---- keep above
