@@ -790,6 +790,7 @@ GtkBackend::GtkBackend(int& argc, char**& argv, const std::string& program_name)
     gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(css),
                                               GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
     g_object_unref(css);  // the screen keeps it
+    set_screen_height(screen_size(gdk_screen_get_default()).height);
 }
 
 GtkBackend::~GtkBackend() = default;

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cmath>
 #include <csetjmp>
@@ -358,11 +359,13 @@ DecodedPictures& decoded_pictures() {
     return pictures;
 }
 
-// A picture is handed over once the rows that fill this many screen rows
+// A picture is handed over once the rows that fill the screen's height
 // are in (all of a smaller picture): a screenful, however far it is
 // zoomed, for the window shows it from its top-left corner. The rest
-// follows in steps, on another thread.
-constexpr double kScreenRowsBeforeHandOver = 1080;
+// follows in steps, on another thread. Until the toolkit has said how high
+// its screen is (the decode started ahead may get there first), a common
+// screen's height stands in.
+std::atomic<int> screen_rows{1080};
 constexpr JDIMENSION kRowsPerStep = 64;
 
 void raise_if_failed(DecodeOutcome outcome, const JpegDecode& decode, const Text& windows_path,
@@ -428,9 +431,15 @@ Decoded decode_file(const std::string& host_path, const Text& windows_path, doub
     auto picture = std::make_shared<Picture>(size->width, size->height, decode->surface);
     auto rows = static_cast<JDIMENSION>(picture->decoded_height());
     double shown_rows = std::max(1.0, std::floor(size->height * display_scale));
-    auto first = static_cast<JDIMENSION>(
-        std::min<double>(rows, std::ceil(kScreenRowsBeforeHandOver * rows / shown_rows)));
-    raise_if_failed(decode_rows(decode.get(), first), *decode, windows_path, host_path);
+    auto screenful = [&] {
+        return static_cast<JDIMENSION>(
+            std::min<double>(rows, std::ceil(screen_rows.load() * rows / shown_rows)));
+    };
+    // Looked at again after every step: the screen's height may come in meanwhile.
+    JDIMENSION first = 0;
+    while ((first = decode->info.output_scanline) < screenful())
+        raise_if_failed(decode_rows(decode.get(), std::min(screenful(), first + kRowsPerStep)),
+                        *decode, windows_path, host_path);
     cairo_surface_mark_dirty(decode->surface);
     picture->set_rows_ready(static_cast<int>(first));
     decoded_pictures().remember(key, picture, hold);
@@ -439,6 +448,10 @@ Decoded decode_file(const std::string& host_path, const Text& windows_path, doub
 }
 
 }  // namespace
+
+void set_screen_height(int pixels) {
+    if (pixels > 0) screen_rows.store(pixels);
+}
 
 Picture::Picture(int natural_width, int natural_height, cairo_surface_t* decoded)
     : width_(natural_width),

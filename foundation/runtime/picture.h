@@ -86,6 +86,10 @@ std::shared_ptr<const Picture> load_picture_file(const std::string& host_path,
 // after its first screenful of rows, as LoadPicture's own.
 void decode_picture_ahead(std::function<Text()> locate, double display_scale);
 
+// The screen's height in pixels, which tells how many rows of a large
+// picture make a screenful (1080 until it is set).
+void set_screen_height(int pixels);
+
 // A picture from an image file of any format gdk-pixbuf reads (PNG for the
 // programs' own button images), at its full size.
 std::shared_ptr<const Picture> load_picture_resource(const std::string& host_path);

@@ -417,5 +417,16 @@ TEST(Picture, TallPicturesLoadedInARowAreHandedOverAfterAScreenfulAndCompleted) 
     }
 }
 
+// A screenful is as many rows as the screen is high, once that is known.
+TEST(Picture, AScreenfulIsTheScreensHeight) {
+    test::TempTree tree;
+    std::string path = tree.write("tall.jpg", tall_jpeg());
+    set_screen_height(3000);
+    auto picture = load_picture_file(path, u"tall.jpg", 1.0);
+    set_screen_height(1080);
+    EXPECT_GE(picture->decoded_rows_ready(), 3000);
+    ASSERT_TRUE(wait_until_complete(*picture));
+}
+
 }  // namespace
 }  // namespace orn
