@@ -288,25 +288,25 @@ class DecodedPictures {
         weak_ = picture;
         held_ = hold ? picture : nullptr;
     }
-    // Runs work on another thread. It calls the function it is given once
-    // its picture is remembered and may be drawn, if it gets that far.
-    void start(std::function<void(const std::function<void()>&)> work) {
-        wait_for_ahead();  // one at a time; the work itself takes the lock
+    // Runs work on another thread: it decodes a picture until it is handed
+    // over and returns what decodes the rest (or nothing), which then runs
+    // there too. Only one such decode runs at a time.
+    void start(std::function<std::function<void()>()> work) {
+        wait_for(ahead_);
         std::lock_guard lock(mutex_);
-        auto handed_over = std::make_shared<std::promise<void>>();
-        ahead_handed_over_ = handed_over->get_future().share();
-        ahead_ = std::async(std::launch::async, [work = std::move(work), handed_over] {
-            std::once_flag once;
-            std::function<void()> hand_over = [&] {
-                std::call_once(once, [&] { handed_over->set_value(); });
-            };
+        std::promise<void> handed_over;
+        ahead_handed_over_ = handed_over.get_future().share();
+        ahead_ = std::async(std::launch::async, [work = std::move(work),
+                                                 handed_over = std::move(handed_over)]() mutable {
+            std::function<void()> rest;
             try {
-                work(hand_over);
+                rest = work();
             } catch (...) {
-                hand_over();  // nobody may wait for a hand-over that never comes
+                handed_over.set_value();  // nobody may wait for a hand-over that never comes
                 throw;
             }
-            hand_over();
+            handed_over.set_value();
+            if (rest) rest();
         });
     }
     // The decode started ahead has handed its picture over or ended (or
@@ -319,29 +319,12 @@ class DecodedPictures {
         }
         if (handed_over.valid()) handed_over.wait();
     }
-    // Runs work on another thread, after the work started here before has
-    // ended: the rows still to come of a picture decoded on the main thread.
-    void finish_in_background(std::function<void()> work) {
-        wait_for_background();
+    // Runs the rest of a picture decoded on the main thread on another
+    // thread, once the rest of the one before has been decoded.
+    void finish_in_background(std::function<void()> rest) {
+        wait_for(background_);
         std::lock_guard lock(mutex_);
-        background_ = std::async(std::launch::async, std::move(work));
-    }
-    void wait_for_background() {
-        std::future<void> background;
-        {
-            std::lock_guard lock(mutex_);
-            background = std::move(background_);
-        }
-        if (background.valid()) background.wait();
-    }
-    // The decode started ahead has finished (or was never started).
-    void wait_for_ahead() {
-        std::future<void> ahead;
-        {
-            std::lock_guard lock(mutex_);
-            ahead = std::move(ahead_);
-        }
-        if (ahead.valid()) ahead.wait();
+        background_ = std::async(std::launch::async, std::move(rest));
     }
 
   private:
@@ -352,6 +335,16 @@ class DecodedPictures {
     std::future<void> ahead_;
     std::shared_future<void> ahead_handed_over_;
     std::future<void> background_;
+
+    // Waits until a task started before (if any) has ended.
+    void wait_for(std::future<void>& task) {
+        std::future<void> running;
+        {
+            std::lock_guard lock(mutex_);
+            running = std::move(task);
+        }
+        if (running.valid()) running.wait();
+    }
 };
 
 DecodedPictures& decoded_pictures() {
@@ -396,16 +389,16 @@ void finish_rows(RowsToCome& rest) {
     rest.picture->set_rows_ready(static_cast<int>(rows));
 }
 
-// A decoded picture, and when it came early, what finishes it.
+// A decoded picture, and when it came early, what decodes the rest.
 struct Decoded {
     std::shared_ptr<const Picture> picture;
-    std::optional<RowsToCome> rest;
+    std::function<void()> finish;
 };
 
 // Reads and decodes a figure file, or takes the picture decoded last when
 // the file has not changed. A picture larger than a screenful comes back
 // after its first screenful of rows, remembered (and held when hold is
-// set), with the rest to be finished by the caller.
+// set), with the rest left to the caller.
 Decoded decode_file(const std::string& host_path, const Text& windows_path, double display_scale,
                     bool hold) {
     auto bytes = std::make_unique<const std::string>(read_file(host_path, windows_path));
@@ -414,7 +407,7 @@ Decoded decode_file(const std::string& host_path, const Text& windows_path, doub
 
     DecodeKey key{content_hash(*bytes), bytes->size(),
                   dct_scale_eighths(size->width, size->height, display_scale)};
-    if (auto picture = decoded_pictures().find(key)) return {picture, std::nullopt};
+    if (auto picture = decoded_pictures().find(key)) return {picture, nullptr};
 
     std::size_t surface_bytes = std::size_t(dct_scaled_size(size->width, key.eighths)) *
                                 std::size_t(dct_scaled_size(size->height, key.eighths)) *
@@ -443,8 +436,10 @@ Decoded decode_file(const std::string& host_path, const Text& windows_path, doub
     cairo_surface_mark_dirty(decode->surface);
     picture->set_rows_ready(static_cast<int>(first));
     decoded_pictures().remember(key, picture, hold);
-    if (first == rows) return {picture, std::nullopt};
-    return {picture, RowsToCome{std::move(decode), std::move(bytes), picture}};
+    if (first == rows) return {picture, nullptr};
+    auto rest =
+        std::make_shared<RowsToCome>(RowsToCome{std::move(decode), std::move(bytes), picture});
+    return {picture, [rest] { finish_rows(*rest); }};
 }
 
 }  // namespace
@@ -504,23 +499,20 @@ std::shared_ptr<const Picture> load_picture_file(const std::string& host_path,
                                                  const Text& windows_path, double display_scale) {
     decoded_pictures().wait_for_hand_over();
     Decoded decoded = decode_file(host_path, windows_path, display_scale, false);
-    if (decoded.rest)
-        decoded_pictures().finish_in_background([rest = std::make_shared<RowsToCome>(std::move(
-                                                     *decoded.rest))] { finish_rows(*rest); });
+    if (decoded.finish) decoded_pictures().finish_in_background(std::move(decoded.finish));
     return decoded.picture;
 }
 
 void decode_picture_ahead(std::function<Text()> locate, double display_scale) {
     decoded_pictures().start([locate = std::move(locate),
-                              display_scale](const std::function<void()>& hand_over) {
+                              display_scale]() -> std::function<void()> {
         try {
             Text windows_path = locate();
-            Decoded decoded =
-                decode_file(existing_host_path(windows_path), windows_path, display_scale, true);
-            hand_over();
-            if (decoded.rest) finish_rows(*decoded.rest);
+            return decode_file(existing_host_path(windows_path), windows_path, display_scale, true)
+                .finish;
         } catch (const RuntimeError&) {
             // Whatever fails here fails again, in its place, when the picture is loaded.
+            return nullptr;
         }
     });
 }
