@@ -13,6 +13,7 @@
 #include <cmath>
 #include <csetjmp>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <future>
@@ -46,25 +47,55 @@ constexpr std::size_t kBytesPerDecodedPixel = 4;
     raise_error(ErrorCode::OutOfMemory, describe_path(windows_path, host_path) + ": " + what);
 }
 
-// The whole file: the decoder reads it in one go, and its bytes tell
-// whether it is the file decoded last time.
-std::string read_file(const std::string& host_path, const Text& windows_path) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(host_path.c_str(), "rb"),
-                                                         std::fclose);
-    if (!file) raise_error(ErrorCode::FileNotFound, describe_path(windows_path, host_path));
-    std::string bytes;
-    // Read into room of the file's size, not a string grown (and copied) by doubling.
-    struct stat status {};
-    if (fstat(fileno(file.get()), &status) == 0 && status.st_size > 0)
-        bytes.reserve(std::min<std::size_t>(std::size_t(status.st_size), kPictureMemoryBudget));
-    char chunk[1 << 16];
-    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;) {
-        if (bytes.size() + got > kPictureMemoryBudget)
-            out_of_memory(windows_path, host_path, "file larger than any picture");
-        bytes.append(chunk, got);
+// A file's bytes, read in one go: the decoder reads them from memory, and
+// they tell whether the file is the one decoded last time.
+class FileBytes {
+  public:
+    std::string_view view() const { return {data_.get(), size_}; }
+    const unsigned char* data() const {
+        return reinterpret_cast<const unsigned char*>(data_.get());
     }
-    return bytes;
-}
+    std::size_t size() const { return size_; }
+
+    // Read straight into room of the file's size: a large figure is read
+    // again on every zoom step, and each copy of it costs milliseconds.
+    static FileBytes read(const std::string& host_path, const Text& windows_path) {
+        std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(host_path.c_str(), "rb"),
+                                                             std::fclose);
+        if (!file) raise_error(ErrorCode::FileNotFound, describe_path(windows_path, host_path));
+        struct stat status {};
+        std::size_t expected = 0;
+        if (fstat(fileno(file.get()), &status) == 0 && status.st_size > 0)
+            expected = static_cast<std::size_t>(status.st_size);
+        FileBytes bytes;
+        // One byte more than expected: a file that grew is seen, and read on.
+        std::size_t capacity = std::min(expected, kPictureMemoryBudget) + 1;
+        while (true) {
+            if (!bytes.reserve(capacity))
+                out_of_memory(windows_path, host_path, "no memory to read the file");
+            bytes.size_ +=
+                std::fread(bytes.data_.get() + bytes.size_, 1, capacity - bytes.size_, file.get());
+            if (bytes.size_ < capacity) break;
+            if (bytes.size_ > kPictureMemoryBudget)
+                out_of_memory(windows_path, host_path, "file larger than any picture");
+            capacity =
+                std::min(std::max<std::size_t>(capacity * 2, 1 << 16), kPictureMemoryBudget + 1);
+        }
+        return bytes;
+    }
+
+  private:
+    std::unique_ptr<char, void (*)(void*)> data_{nullptr, std::free};
+    std::size_t size_ = 0;
+
+    bool reserve(std::size_t capacity) {
+        char* grown = static_cast<char*>(std::realloc(data_.get(), capacity));
+        if (!grown) return false;
+        (void)data_.release();  // realloc has let it go
+        data_.reset(grown);
+        return true;
+    }
+};
 
 // RGB rows of a pixbuf into a cairo image surface (the form cairo draws
 // from without converting again at every repaint).
@@ -368,10 +399,11 @@ void raise_if_failed(DecodeOutcome outcome, const JpegDecode& decode, const Text
 }
 
 // A picture handed over before its last rows, and what decodes them. The
-// decoder points into itself and into the bytes, so neither may move.
+// decoder points into itself and into the bytes it reads (which stay where
+// they are when FileBytes moves), so the decoder may not move.
 struct RowsToCome {
     std::unique_ptr<JpegDecode> decode;
-    std::unique_ptr<const std::string> bytes;
+    FileBytes bytes;
     std::shared_ptr<Picture> picture;
 };
 
@@ -395,35 +427,50 @@ struct Decoded {
     std::function<void()> finish;
 };
 
-// Reads and decodes a figure file, or takes the picture decoded last when
-// the file has not changed. A picture larger than a screenful comes back
-// after its first screenful of rows, remembered (and held when hold is
-// set), with the rest left to the caller.
-Decoded decode_file(const std::string& host_path, const Text& windows_path, double display_scale,
-                    bool hold) {
-    auto bytes = std::make_unique<const std::string>(read_file(host_path, windows_path));
-    std::optional<JpegSize> size = read_jpeg_size(*bytes);
+// A figure file as read, and which decode of it a display scale asks for.
+struct FigureFile {
+    std::string host_path;
+    Text windows_path;
+    FileBytes bytes;
+    JpegSize size;
+    DecodeKey key;
+};
+
+FigureFile read_figure_file(const std::string& host_path, const Text& windows_path,
+                            double display_scale) {
+    FileBytes bytes = FileBytes::read(host_path, windows_path);
+    std::optional<JpegSize> size = read_jpeg_size(bytes.view());
     if (!size) invalid_picture(windows_path, host_path, "not a JPEG picture");
-
-    DecodeKey key{content_hash(*bytes), bytes->size(),
+    DecodeKey key{content_hash(bytes.view()), bytes.size(),
                   dct_scale_eighths(size->width, size->height, display_scale)};
-    if (auto picture = decoded_pictures().find(key)) return {picture, nullptr};
+    return {host_path, windows_path, std::move(bytes), *size, key};
+}
 
-    std::size_t surface_bytes = std::size_t(dct_scaled_size(size->width, key.eighths)) *
-                                std::size_t(dct_scaled_size(size->height, key.eighths)) *
+// Decodes a figure file, or takes the picture decoded last when the file
+// has not changed. A picture larger than a screenful comes back after its
+// first screenful of rows, remembered (and held when hold is set), with the
+// rest left to the caller.
+Decoded decode_file(FigureFile file, double display_scale, bool hold) {
+    const std::string& host_path = file.host_path;
+    const Text& windows_path = file.windows_path;
+    const JpegSize size = file.size;
+    if (auto picture = decoded_pictures().find(file.key)) return {picture, nullptr};
+
+    std::size_t surface_bytes = std::size_t(dct_scaled_size(size.width, file.key.eighths)) *
+                                std::size_t(dct_scaled_size(size.height, file.key.eighths)) *
                                 kBytesPerDecodedPixel;
     if (surface_bytes > kPictureMemoryBudget)
         out_of_memory(windows_path, host_path,
-                      std::to_string(size->width) + "x" + std::to_string(size->height) + " pixels");
-    if (!jpeg_is_complete(*bytes)) invalid_picture(windows_path, host_path, "the file ends early");
+                      std::to_string(size.width) + "x" + std::to_string(size.height) + " pixels");
+    if (!jpeg_is_complete(file.bytes.view()))
+        invalid_picture(windows_path, host_path, "the file ends early");
     auto decode = std::make_unique<JpegDecode>();
-    raise_if_failed(
-        start_decode(decode.get(), reinterpret_cast<const unsigned char*>(bytes->data()),
-                     bytes->size(), key.eighths, kPictureMemoryBudget - surface_bytes),
-        *decode, windows_path, host_path);
-    auto picture = std::make_shared<Picture>(size->width, size->height, decode->surface);
+    raise_if_failed(start_decode(decode.get(), file.bytes.data(), file.bytes.size(),
+                                 file.key.eighths, kPictureMemoryBudget - surface_bytes),
+                    *decode, windows_path, host_path);
+    auto picture = std::make_shared<Picture>(size.width, size.height, decode->surface);
     auto rows = static_cast<JDIMENSION>(picture->decoded_height());
-    double shown_rows = std::max(1.0, std::floor(size->height * display_scale));
+    double shown_rows = std::max(1.0, std::floor(size.height * display_scale));
     auto screenful = [&] {
         return static_cast<JDIMENSION>(
             std::min<double>(rows, std::ceil(screen_rows.load() * rows / shown_rows)));
@@ -435,10 +482,10 @@ Decoded decode_file(const std::string& host_path, const Text& windows_path, doub
                         *decode, windows_path, host_path);
     cairo_surface_mark_dirty(decode->surface);
     picture->set_rows_ready(static_cast<int>(first));
-    decoded_pictures().remember(key, picture, hold);
+    decoded_pictures().remember(file.key, picture, hold);
     if (first == rows) return {picture, nullptr};
     auto rest =
-        std::make_shared<RowsToCome>(RowsToCome{std::move(decode), std::move(bytes), picture});
+        std::make_shared<RowsToCome>(RowsToCome{std::move(decode), std::move(file.bytes), picture});
     return {picture, [rest] { finish_rows(*rest); }};
 }
 
@@ -497,24 +544,29 @@ std::shared_ptr<const Picture> LoadPicture(const Text& windows_path, double disp
 
 std::shared_ptr<const Picture> load_picture_file(const std::string& host_path,
                                                  const Text& windows_path, double display_scale) {
+    // Read while the decode started ahead may still be running: if it is
+    // decoding this very file, its picture is taken once handed over.
+    FigureFile file = read_figure_file(host_path, windows_path, display_scale);
     decoded_pictures().wait_for_hand_over();
-    Decoded decoded = decode_file(host_path, windows_path, display_scale, false);
+    Decoded decoded = decode_file(std::move(file), display_scale, false);
     if (decoded.finish) decoded_pictures().finish_in_background(std::move(decoded.finish));
     return decoded.picture;
 }
 
 void decode_picture_ahead(std::function<Text()> locate, double display_scale) {
-    decoded_pictures().start([locate = std::move(locate),
-                              display_scale]() -> std::function<void()> {
-        try {
-            Text windows_path = locate();
-            return decode_file(existing_host_path(windows_path), windows_path, display_scale, true)
-                .finish;
-        } catch (const RuntimeError&) {
-            // Whatever fails here fails again, in its place, when the picture is loaded.
-            return nullptr;
-        }
-    });
+    decoded_pictures().start(
+        [locate = std::move(locate), display_scale]() -> std::function<void()> {
+            try {
+                Text windows_path = locate();
+                return decode_file(read_figure_file(existing_host_path(windows_path), windows_path,
+                                                    display_scale),
+                                   display_scale, true)
+                    .finish;
+            } catch (const RuntimeError&) {
+                // Whatever fails here fails again, in its place, when the picture is loaded.
+                return nullptr;
+            }
+        });
 }
 
 std::shared_ptr<const Picture> load_picture_resource(const std::string& host_path) {

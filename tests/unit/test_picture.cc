@@ -18,6 +18,8 @@
 #include <thread>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include "runtime/errors.h"
 #include "runtime/picture.h"
 #include "temp_tree.h"
@@ -346,6 +348,23 @@ TEST(Picture, AnUnchangedFileIsNotDecodedAgainAndAChangedOneIs) {
     }
     tree.write("f.jpg", "");
     EXPECT_EQ(load_error(path, 0.5), ErrorCode::InvalidPicture) << "read again every time";
+}
+
+// A file whose size is not known beforehand (here a pipe, which reports
+// none) is read to its end all the same.
+TEST(Picture, AFileOfUnknownSizeIsReadWhole) {
+    test::TempTree tree;
+    std::string jpeg = read_file(sample("Book/jpg/f01_1.jpg"));
+    std::string path = tree.root() + "/pipe.jpg";
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    std::thread writer([&] {
+        std::ofstream out(path, std::ios::binary);
+        out.write(jpeg.data(), static_cast<std::streamsize>(jpeg.size()));
+    });
+    auto picture = load_picture_file(path, u"pipe.jpg", 1.0);
+    writer.join();
+    EXPECT_EQ(picture->decoded_width(), 800);
+    EXPECT_EQ(picture->decoded_height(), 600);
 }
 
 TEST(Picture, ADecodeStartedAheadIsTakenOnlyForTheSameFile) {
