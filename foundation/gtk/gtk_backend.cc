@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <optional>
 #include <stdexcept>
+#include <utility>
 
 #include "gtk/control_widget.h"
 #include "gtk/gobject_glue.h"
@@ -99,6 +100,23 @@ GdkRectangle screen_size(GdkScreen* screen) {
     return {0, 0, gdk_window_get_width(root), gdk_window_get_height(root)};
 }
 
+// Where a window's corner is on the screen, as of the last configure event
+// its toplevel has had (GDK keeps that in screen coordinates), plus the
+// offsets of the windows in between. gdk_window_get_origin would ask the X
+// server, and a round trip while it is busy (just when a window appears)
+// costs milliseconds on each paint.
+GdkPoint screen_origin(GdkWindow* window) {
+    GdkPoint origin{0, 0};
+    for (; window && gdk_window_get_window_type(window) != GDK_WINDOW_ROOT;
+         window = gdk_window_get_parent(window)) {
+        int x = 0, y = 0;
+        gdk_window_get_position(window, &x, &y);
+        origin.x += x;
+        origin.y += y;
+    }
+    return origin;
+}
+
 // Without a compositor only what is on the screen needs painting: what
 // comes into view later is exposed then. Keeping invalidated areas to the
 // screen keeps GTK's paint buffer (a pixmap in the X server) screen-sized
@@ -106,10 +124,9 @@ GdkRectangle screen_size(GdkScreen* screen) {
 void clip_invalidation_to_screen(GdkWindow* window, cairo_region_t* region) {
     GdkScreen* screen = gdk_window_get_screen(window);
     if (gdk_screen_is_composited(screen)) return;
-    int x = 0, y = 0;
-    gdk_window_get_origin(window, &x, &y);
+    GdkPoint origin = screen_origin(window);
     GdkRectangle size = screen_size(screen);
-    cairo_rectangle_int_t on_screen{-x, -y, size.width, size.height};
+    cairo_rectangle_int_t on_screen{-origin.x, -origin.y, size.width, size.height};
     cairo_region_intersect_rectangle(region, &on_screen);
 }
 
@@ -288,8 +305,7 @@ class PictureView {
     bool clip_to_screen(cairo_t* cr) {
         GdkScreen* screen = gtk_widget_get_screen(widget());
         if (gdk_screen_is_composited(screen)) return true;
-        int x = 0, y = 0;
-        gdk_window_get_origin(gtk_widget_get_window(widget()), &x, &y);
+        auto [x, y] = screen_origin(gtk_widget_get_window(widget()));
         GdkRectangle screen_area = screen_size(screen);
         int left = std::max(0, -x), top = std::max(0, -y);
         int right = std::min(gtk_widget_get_allocated_width(widget()), screen_area.width - x);
@@ -435,6 +451,7 @@ class GtkWindowPeer : public WindowPeer {
     bool on_delete(GdkEvent* event);
     bool on_map(GdkEvent* event);
     void report_if_changed();
+    void paint_what_came_on_screen();
     void check_placement();
     void freeze_until_resized();
     void thaw();
@@ -453,6 +470,7 @@ class GtkWindowPeer : public WindowPeer {
     bool wanted_visible_ = false;
     bool check_placement_ = false;  // the window was just shown
     bool frozen_ = false;           // painting waits for a new size
+    GdkPoint clipped_at_{0, 0};     // where the window was when paints were last clipped
     SourceId visibility_update_;
 
     // What the model believes, and whether a change it asked for is on its way.
@@ -713,6 +731,7 @@ PixelRect GtkWindowPeer::actual_outer() {
 }
 
 bool GtkWindowPeer::on_configure(GdkEventConfigure*) {
+    paint_what_came_on_screen();
     report_if_changed();
     return false;
 }
@@ -721,6 +740,25 @@ bool GtkWindowPeer::on_window_state(GdkEventWindowState* event) {
     actual_maximised_ = (event->new_window_state & GDK_WINDOW_STATE_MAXIMIZED) != 0;
     report_if_changed();
     return false;
+}
+
+// A move brings parts of the window onto the screen, and the X server
+// exposes them; but its expose may be handled before the configure event
+// that tells where the window now is, and then be clipped to the old place.
+// So what has come onto the screen is painted once the new place is known.
+void GtkWindowPeer::paint_what_came_on_screen() {
+    GdkScreen* screen = gtk_widget_get_screen(window_.widget());
+    GdkPoint before = std::exchange(clipped_at_, screen_origin(gdk_window()));
+    if (gdk_screen_is_composited(screen) ||
+        (before.x == clipped_at_.x && before.y == clipped_at_.y))
+        return;
+    GdkRectangle size = screen_size(screen);
+    cairo_rectangle_int_t on_screen_now{-clipped_at_.x, -clipped_at_.y, size.width, size.height};
+    cairo_rectangle_int_t on_screen_before{-before.x, -before.y, size.width, size.height};
+    cairo_region_t* came = cairo_region_create_rectangle(&on_screen_now);
+    cairo_region_subtract_rectangle(came, &on_screen_before);
+    gdk_window_invalidate_region(gdk_window(), came, TRUE);
+    cairo_region_destroy(came);
 }
 
 // The window manager may place a newly mapped window elsewhere than asked
