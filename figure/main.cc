@@ -32,10 +32,11 @@ int main(int argc, char** argv) {
     if (command.action != orn::CommandAction::run)
         return orn::answer_option(command.action, "ornfig", kUsage, stdout);
 
-    // The figure decodes on another core while GTK starts and the window is made.
+    // The figure decodes on another core while GTK starts and the window is
+    // made; the core then loads what the buttons' captions need.
     orn::decode_picture_ahead(
         [argument = command.argument] { return orn::figure::locate_figure_file(argument); },
-        orn::figure::kStartZoomPercent / 100.0);
+        orn::figure::kStartZoomPercent / 100.0, orn::gtk::load_font_configuration);
 
     orn::gtk::GtkBackend backend(argc, argv, "ornfig");
     // GTK has taken its own options (--display ...) out of argv by now.

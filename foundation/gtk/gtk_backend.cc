@@ -1,5 +1,6 @@
 #include "gtk/gtk_backend.h"
 
+#include <fontconfig/fontconfig.h>
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 #include <unistd.h>
@@ -811,6 +812,10 @@ struct GtkBackend::Impl {
     std::string program_name;
     BrowserFactory browser_factory;
 };
+
+void load_font_configuration() {
+    FcInit();
+}
 
 GtkBackend::GtkBackend(int& argc, char**& argv, const std::string& program_name)
     : impl_(std::make_unique<Impl>()) {

@@ -19,6 +19,11 @@ namespace orn::gtk {
 using BrowserFactory =
     std::function<std::unique_ptr<BrowserPeer>(GtkLayout* layout, ControlEvents& events)>;
 
+// Loads the font configuration that the first text drawn waits for (a few
+// milliseconds), on whichever thread calls it, before GTK or after: start-up
+// calls it on a thread that would otherwise be idle.
+void load_font_configuration();
+
 class GtkBackend : public Backend {
   public:
     // Opens the display (X11, also in a Wayland session) or ends the

@@ -321,24 +321,26 @@ class DecodedPictures {
     }
     // Runs work on another thread: it decodes a picture until it is handed
     // over and returns what decodes the rest (or nothing), which then runs
-    // there too. Only one such decode runs at a time.
-    void start(std::function<std::function<void()>()> work) {
+    // there too, and then `afterwards`. Only one such decode runs at a time.
+    void start(std::function<std::function<void()>()> work, std::function<void()> afterwards) {
         wait_for(ahead_);
         std::lock_guard lock(mutex_);
         std::promise<void> handed_over;
         ahead_handed_over_ = handed_over.get_future().share();
-        ahead_ = std::async(std::launch::async, [work = std::move(work),
-                                                 handed_over = std::move(handed_over)]() mutable {
-            std::function<void()> rest;
-            try {
-                rest = work();
-            } catch (...) {
-                handed_over.set_value();  // nobody may wait for a hand-over that never comes
-                throw;
-            }
-            handed_over.set_value();
-            if (rest) rest();
-        });
+        ahead_ = std::async(
+            std::launch::async, [work = std::move(work), afterwards = std::move(afterwards),
+                                 handed_over = std::move(handed_over)]() mutable {
+                std::function<void()> rest;
+                try {
+                    rest = work();
+                } catch (...) {
+                    handed_over.set_value();  // nobody may wait for a hand-over that never comes
+                    throw;
+                }
+                handed_over.set_value();
+                if (rest) rest();
+                if (afterwards) afterwards();
+            });
     }
     // The decode started ahead has handed its picture over or ended (or
     // was never started); the rest of a large picture may still be coming.
@@ -553,7 +555,8 @@ std::shared_ptr<const Picture> load_picture_file(const std::string& host_path,
     return decoded.picture;
 }
 
-void decode_picture_ahead(std::function<Text()> locate, double display_scale) {
+void decode_picture_ahead(std::function<Text()> locate, double display_scale,
+                          std::function<void()> afterwards) {
     decoded_pictures().start(
         [locate = std::move(locate), display_scale]() -> std::function<void()> {
             try {
@@ -566,7 +569,8 @@ void decode_picture_ahead(std::function<Text()> locate, double display_scale) {
                 // Whatever fails here fails again, in its place, when the picture is loaded.
                 return nullptr;
             }
-        });
+        },
+        std::move(afterwards));
 }
 
 std::shared_ptr<const Picture> load_picture_resource(const std::string& host_path) {

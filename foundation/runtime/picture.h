@@ -83,8 +83,11 @@ std::shared_ptr<const Picture> load_picture_file(const std::string& host_path,
 // decoded ahead). LoadPicture waits for that decode and takes its result
 // when it asks for the same, unchanged file at the same scale; any error is
 // raised there, in its place, as without the head start. It is handed over
-// after its first screenful of rows, as LoadPicture's own.
-void decode_picture_ahead(std::function<Text()> locate, double display_scale);
+// after its first screenful of rows, as LoadPicture's own. Once the picture
+// is whole (or the decode failed), `afterwards` runs on the same thread:
+// start-up work that should not take a core from the decode.
+void decode_picture_ahead(std::function<Text()> locate, double display_scale,
+                          std::function<void()> afterwards = nullptr);
 
 // The screen's height in pixels, which tells how many rows of a large
 // picture make a screenful (1080 until it is set).

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <future>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -377,13 +378,17 @@ TEST(Picture, ADecodeStartedAheadIsTakenOnlyForTheSameFile) {
 
     // Errors met ahead are raised by the load itself, in its place.
     decode_picture_ahead([]() -> Text { raise_error(ErrorCode::ReadPastEnd); }, 0.5);
-    decode_picture_ahead([] { return Text(u"C:\\missing.jpg"); }, 0.5);
+    std::promise<void> afterwards;
+    decode_picture_ahead([] { return Text(u"C:\\missing.jpg"); }, 0.5,
+                         [&] { afterwards.set_value(); });
     try {
         LoadPicture(u"C:\\missing.jpg", 0.5);
         FAIL() << "a missing picture loaded";
     } catch (const RuntimeError& error) {
         EXPECT_EQ(error.code(), ErrorCode::FileNotFound);
     }
+    EXPECT_EQ(afterwards.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready)
+        << "what comes after a decode runs when it failed too";
     EXPECT_EQ(LoadPicture(u"C:\\a.jpg", 0.5), picture);
 }
 
@@ -408,11 +413,24 @@ TEST(Picture, ATallPictureDecodedAheadIsHandedOverAfterAScreenfulAndCompleted) {
     test::TempTree tree;
     test::ScopedWinePrefix prefix(tree);
     tree.write("drive_c/tall.jpg", tall_jpeg());
-    decode_picture_ahead([] { return Text(u"C:\\tall.jpg"); }, 1.0);
+    // What comes after the decode waits for its last row: it holds the
+    // decoding thread until the picture has been looked at.
+    std::promise<void> afterwards_began, looked_at;
+    decode_picture_ahead([] { return Text(u"C:\\tall.jpg"); }, 1.0,
+                         [&] {
+                             afterwards_began.set_value();
+                             looked_at.get_future().wait();
+                         });
+    struct Release {
+        std::promise<void>& promise;
+        ~Release() { promise.set_value(); }
+    } release{looked_at};
     auto picture = LoadPicture(u"C:\\tall.jpg", 1.0);
     EXPECT_GE(picture->decoded_rows_ready(), 1080);
     EXPECT_TRUE(near_colour(pixel(*picture, 32, 1000), 0xC02020));
-    ASSERT_TRUE(wait_until_complete(*picture));
+    ASSERT_EQ(afterwards_began.get_future().wait_for(std::chrono::seconds(10)),
+              std::future_status::ready);
+    EXPECT_TRUE(picture->complete());
     EXPECT_TRUE(near_colour(pixel(*picture, 32, 3999), 0x2020C0)) << "the last row is written";
     EXPECT_EQ(LoadPicture(u"C:\\tall.jpg", 1.0), picture) << "the same file is not decoded again";
 }
