@@ -724,8 +724,7 @@ void GtkWindowPeer::thaw() {
 
 PixelRect GtkWindowPeer::actual_outer() {
     GdkWindow* window = gdk_window();
-    int x = 0, y = 0;
-    gdk_window_get_origin(window, &x, &y);
+    auto [x, y] = screen_origin(window);
     return {x - frame_.left, y - frame_.top,
             gdk_window_get_width(window) + frame_.left + frame_.right,
             gdk_window_get_height(window) + frame_.top + frame_.bottom};
