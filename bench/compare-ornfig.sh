@@ -6,7 +6,8 @@
 # lays them out as a textbook (ornfig-tree.sh), builds ornfig (default
 # preset), then runs the shared compare.sh on feh, nsxiv, gpicview and eog,
 # the bare GTK and Xlib windows (gtk-hello, xlib-hello) and ornfig on
-# figure.jpg, scan.jpg and huge.jpg, N measured runs per case (default 5).
+# figure.jpg, scan.jpg and huge.jpg, N measured runs per case (default 5);
+# then window-complete.sh, for when the small figure window is complete.
 #
 # OUTDIR (default ${TMPDIR:-/tmp}/ornfig-bench) receives inputs/, tree/ and
 # compare.sh's own outputs: summary.txt, raw.tsv, refs/*.png (each case's
@@ -41,6 +42,12 @@ done
 echo "== compare.sh -n $runs: 17 cases, $((runs + 1)) runs each; this takes a while" >&2
 "$bench_harness/compare.sh" -n "$runs" --only '^(feh|nsxiv|gpicview|eog|gtk-hello|xlib-hello)/' \
     "${cases[@]}" "$bench_inputs" "$out"
+
+# The small figure window's first_frame_ms is its title's first tick: when
+# the window itself is complete, against the bare GTK window.
+echo
+echo "== window-complete.sh -n $runs: ornfig on figure.jpg in turns with gtk-hello" >&2
+ORNFIG=$bench_ornfig "$(dirname "${BASH_SOURCE[0]}")/window-complete.sh" -n "$runs" "$out"
 
 # What to check before believing the numbers.
 echo
