@@ -18,19 +18,9 @@ set -euo pipefail
 # shellcheck source=bench/prepare.sh
 source "$(dirname "${BASH_SOURCE[0]}")/prepare.sh"
 
-runs=5
-if [[ ${1:-} == -n ]]; then
-    runs=${2:?usage: $0 [-n N] [OUTDIR]}
-    shift 2
-fi
-if (($# > 1)); then
-    echo "usage: $0 [-n N] [OUTDIR]" >&2
-    exit 2
-fi
-out=${1:-${TMPDIR:-/tmp}/ornfig-bench}
-mkdir -p "$out"
-out=$(cd "$out" && pwd -P)
-bench_prepare "$out"
+bench_start -n N 5 "$@"
+runs=$bench_value
+out=$bench_out
 
 # compare.sh evaluates each template as shell words: the paths are quoted,
 # the item's backslashes kept by single quotes.

@@ -19,19 +19,10 @@ source "$(dirname "${BASH_SOURCE[0]}")/prepare.sh"
 # shellcheck source=scripts/x11-session.sh
 source "$bench_repo/scripts/x11-session.sh"
 
-seconds=60
-if [[ ${1:-} == -t ]]; then
-    seconds=${2:?usage: $0 [-t SECONDS] [OUTDIR]}
-    shift 2
-fi
-if (($# > 1)); then
-    echo "usage: $0 [-t SECONDS] [OUTDIR]" >&2
-    exit 2
-fi
-out=${1:-${TMPDIR:-/tmp}/ornfig-bench}
+bench_start -t SECONDS 60 "$@"
+seconds=$bench_value
+out=$bench_out
 mkdir -p "$out/idle"
-out=$(cd "$out" && pwd -P)
-bench_prepare "$out"
 read -r -a gtk_flags <<<"$(pkg-config --cflags --libs gtk+-3.0)"
 gcc -O2 -o "$out/idle/gtk-hello" "$bench_harness/refs/gtk-hello.c" "${gtk_flags[@]}"
 

@@ -8,11 +8,36 @@
 #                          preset unless ORNFIG names a binary, and sets
 #                          bench_inputs, bench_prefix (the WINEPREFIX) and
 #                          bench_ornfig.
+#   bench_start FLAG NAME DEFAULT ARGS...
+#                          reads the script's [FLAG NAME] [OUTDIR]: sets
+#                          bench_value (DEFAULT without FLAG) and bench_out
+#                          (default ${TMPDIR:-/tmp}/ornfig-bench, made and
+#                          resolved) or ends with the usage; then
+#                          bench_prepare "$bench_out".
 # The shared harness is at /work/shared/bench unless BENCH_HARNESS says where.
 
 bench_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd -P)
 bench_repo=$(cd "$bench_dir/.." && pwd -P)
 bench_harness=${BENCH_HARNESS:-/work/shared/bench}
+
+# shellcheck disable=SC2034 # the variables it sets are for the caller
+bench_start() {
+    local flag=$1 usage="usage: $0 [$1 $2] [OUTDIR]"
+    bench_value=$3
+    shift 3
+    if [[ ${1:-} == "$flag" ]]; then
+        bench_value=${2:?$usage}
+        shift 2
+    fi
+    if (($# > 1)) || [[ ${1:-} == -* ]]; then
+        echo "$usage" >&2
+        exit 2
+    fi
+    bench_out=${1:-${TMPDIR:-/tmp}/ornfig-bench}
+    mkdir -p "$bench_out"
+    bench_out=$(cd "$bench_out" && pwd -P)
+    bench_prepare "$bench_out"
+}
 
 # shellcheck disable=SC2034 # the variables it sets are for the caller
 bench_prepare() {
