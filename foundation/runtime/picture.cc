@@ -47,6 +47,40 @@ constexpr std::size_t kBytesPerDecodedPixel = 4;
     raise_error(ErrorCode::OutOfMemory, describe_path(windows_path, host_path) + ": " + what);
 }
 
+// A 64-bit hash of a file's bytes that tells whether it changed since the
+// last decode, taken as the bytes are read: a large figure is read again on
+// every zoom step, and hashing each part while it is still in the cache
+// halves the time. Four independent lanes of multiply-rotate rounds over
+// 32-byte blocks, then the bytes after the last whole block.
+class ContentHash {
+  public:
+    static constexpr std::size_t kBlock = 32;
+
+    // Whole blocks only: size is a multiple of kBlock.
+    void add_blocks(const char* bytes, std::size_t size) {
+        for (std::size_t at = 0; at + kBlock <= size; at += kBlock)
+            for (std::size_t i = 0; i < 4; ++i) {
+                std::uint64_t word;
+                std::memcpy(&word, bytes + at + i * 8, 8);
+                lanes_[i] = round(lanes_[i], word);
+            }
+    }
+    std::uint64_t finish(const char* tail, std::size_t tail_size, std::size_t total_size) const {
+        std::uint64_t hash = total_size;
+        for (std::uint64_t lane : lanes_) hash = round(hash, lane);
+        for (std::size_t at = 0; at < tail_size; ++at)
+            hash = round(hash, static_cast<unsigned char>(tail[at]));
+        return hash ^ hash >> 29;
+    }
+
+  private:
+    static constexpr std::uint64_t kPrime1 = 0x9E3779B185EBCA87u, kPrime2 = 0xC2B2AE3D27D4EB4Fu;
+    static std::uint64_t round(std::uint64_t lane, std::uint64_t word) {
+        return std::rotl(lane + word * kPrime2, 31) * kPrime1;
+    }
+    std::uint64_t lanes_[4] = {kPrime1, kPrime2, 1, ~kPrime1};
+};
+
 // A file's bytes, read in one go: the decoder reads them from memory, and
 // they tell whether the file is the one decoded last time.
 class FileBytes {
@@ -57,8 +91,10 @@ class FileBytes {
     }
     std::size_t size() const { return size_; }
 
-    // Read straight into room of the file's size: a large figure is read
-    // again on every zoom step, and each copy of it costs milliseconds.
+    std::uint64_t hash() const { return hash_; }
+
+    // Read straight into room of the file's size, a part at a time, each
+    // part hashed as soon as it is in.
     static FileBytes read(const std::string& host_path, const Text& windows_path) {
         std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(host_path.c_str(), "rb"),
                                                              std::fclose);
@@ -68,25 +104,38 @@ class FileBytes {
         if (fstat(fileno(file.get()), &status) == 0 && status.st_size > 0)
             expected = static_cast<std::size_t>(status.st_size);
         FileBytes bytes;
+        ContentHash hash;
+        std::size_t hashed = 0;
         // One byte more than expected: a file that grew is seen, and read on.
         std::size_t capacity = std::min(expected, kPictureMemoryBudget) + 1;
+        if (!bytes.reserve(capacity))
+            out_of_memory(windows_path, host_path, "no memory to read the file");
         while (true) {
-            if (!bytes.reserve(capacity))
-                out_of_memory(windows_path, host_path, "no memory to read the file");
-            bytes.size_ +=
-                std::fread(bytes.data_.get() + bytes.size_, 1, capacity - bytes.size_, file.get());
-            if (bytes.size_ < capacity) break;
+            std::size_t got = std::fread(bytes.data_.get() + bytes.size_, 1,
+                                         std::min(kReadPart, capacity - bytes.size_), file.get());
+            bytes.size_ += got;
+            std::size_t whole = bytes.size_ - bytes.size_ % ContentHash::kBlock;
+            hash.add_blocks(bytes.data_.get() + hashed, whole - hashed);
+            hashed = whole;
+            if (got == 0) break;
+            if (bytes.size_ < capacity) continue;
             if (bytes.size_ > kPictureMemoryBudget)
                 out_of_memory(windows_path, host_path, "file larger than any picture");
             capacity =
                 std::min(std::max<std::size_t>(capacity * 2, 1 << 16), kPictureMemoryBudget + 1);
+            if (!bytes.reserve(capacity))
+                out_of_memory(windows_path, host_path, "no memory to read the file");
         }
+        bytes.hash_ = hash.finish(bytes.data_.get() + hashed, bytes.size_ - hashed, bytes.size_);
         return bytes;
     }
 
   private:
+    static constexpr std::size_t kReadPart = std::size_t{256} << 10;  // fits in the L2 cache
+
     std::unique_ptr<char, void (*)(void*)> data_{nullptr, std::free};
     std::size_t size_ = 0;
+    std::uint64_t hash_ = 0;
 
     bool reserve(std::size_t capacity) {
         char* grown = static_cast<char*>(std::realloc(data_.get(), capacity));
@@ -269,29 +318,6 @@ DecodeOutcome decode_rows(JpegDecode* decode, JDIMENSION until) {
     return DecodeOutcome::Decoded;
 }
 
-// A 64-bit hash of a file's bytes that tells whether it changed since the
-// last decode. Four independent lanes of multiply-rotate rounds run at
-// memory speed: a large figure is read again on every zoom step, and
-// std::hash (one byte-serial chain) took milliseconds over it.
-std::uint64_t content_hash(std::string_view bytes) {
-    constexpr std::uint64_t kPrime1 = 0x9E3779B185EBCA87u, kPrime2 = 0xC2B2AE3D27D4EB4Fu;
-    auto round = [](std::uint64_t lane, std::uint64_t word) {
-        return std::rotl(lane + word * kPrime2, 31) * kPrime1;
-    };
-    std::uint64_t lanes[4] = {kPrime1, kPrime2, 1, ~kPrime1};
-    std::size_t at = 0;
-    for (; at + 32 <= bytes.size(); at += 32)
-        for (std::size_t i = 0; i < 4; ++i) {
-            std::uint64_t word;
-            std::memcpy(&word, bytes.data() + at + i * 8, 8);
-            lanes[i] = round(lanes[i], word);
-        }
-    std::uint64_t hash = bytes.size();
-    for (std::uint64_t lane : lanes) hash = round(hash, lane);
-    for (; at < bytes.size(); ++at) hash = round(hash, static_cast<unsigned char>(bytes[at]));
-    return hash ^ hash >> 29;
-}
-
 // Which bytes were decoded at which scale.
 struct DecodeKey {
     std::uint64_t hash = 0;
@@ -443,7 +469,7 @@ FigureFile read_figure_file(const std::string& host_path, const Text& windows_pa
     FileBytes bytes = FileBytes::read(host_path, windows_path);
     std::optional<JpegSize> size = read_jpeg_size(bytes.view());
     if (!size) invalid_picture(windows_path, host_path, "not a JPEG picture");
-    DecodeKey key{content_hash(bytes.view()), bytes.size(),
+    DecodeKey key{bytes.hash(), bytes.size(),
                   dct_scale_eighths(size->width, size->height, display_scale)};
     return {host_path, windows_path, std::move(bytes), *size, key};
 }

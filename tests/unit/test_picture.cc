@@ -351,6 +351,29 @@ TEST(Picture, AnUnchangedFileIsNotDecodedAgainAndAChangedOneIs) {
     EXPECT_EQ(load_error(path, 0.5), ErrorCode::InvalidPicture) << "read again every time";
 }
 
+// A file is read and hashed a part at a time: one byte changed far into a
+// large file (in comment segments after the start marker) is seen too.
+TEST(Picture, AChangeFarIntoALargeFileIsSeen) {
+    test::TempTree tree;
+    std::string jpeg = read_file(sample("Book/jpg/f01_2.jpg"));
+    std::string comments;
+    for (int i = 0; i < 6; ++i)
+        comments += std::string("\xFF\xFE\xEA\x60", 4) + std::string(0xEA5E, 'c');
+    std::string large = jpeg.substr(0, 2) + comments + jpeg.substr(2);
+    ASSERT_GT(large.size(), std::size_t{350000});
+    std::string path = tree.write("large.jpg", large);
+    auto first = load_picture_file(path, u"large.jpg", 0.5);
+    EXPECT_EQ(first->decoded_width(), 160);
+    EXPECT_EQ(load_picture_file(path, u"large.jpg", 0.5), first) << "unchanged";
+    for (std::size_t at : {std::size_t{300000}, std::size_t{270000}}) {
+        large[at] = static_cast<char>(large[at] + 1);
+        tree.write("large.jpg", large);
+        auto changed = load_picture_file(path, u"large.jpg", 0.5);
+        EXPECT_NE(changed, first) << "byte " << at;
+        first = changed;
+    }
+}
+
 // A file whose size is not known beforehand (here a pipe, which reports
 // none) is read to its end all the same.
 TEST(Picture, AFileOfUnknownSizeIsReadWhole) {
