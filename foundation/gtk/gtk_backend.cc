@@ -118,6 +118,12 @@ GdkPoint screen_origin(GdkWindow* window) {
     return origin;
 }
 
+// The screen's area in the coordinates of a window whose corner is at origin.
+cairo_rectangle_int_t screen_seen_from(GdkScreen* screen, GdkPoint origin) {
+    GdkRectangle size = screen_size(screen);
+    return {-origin.x, -origin.y, size.width, size.height};
+}
+
 // Without a compositor only what is on the screen needs painting: what
 // comes into view later is exposed then. Keeping invalidated areas to the
 // screen keeps GTK's paint buffer (a pixmap in the X server) screen-sized
@@ -125,9 +131,7 @@ GdkPoint screen_origin(GdkWindow* window) {
 void clip_invalidation_to_screen(GdkWindow* window, cairo_region_t* region) {
     GdkScreen* screen = gdk_window_get_screen(window);
     if (gdk_screen_is_composited(screen)) return;
-    GdkPoint origin = screen_origin(window);
-    GdkRectangle size = screen_size(screen);
-    cairo_rectangle_int_t on_screen{-origin.x, -origin.y, size.width, size.height};
+    cairo_rectangle_int_t on_screen = screen_seen_from(screen, screen_origin(window));
     cairo_region_intersect_rectangle(region, &on_screen);
 }
 
@@ -306,13 +310,12 @@ class PictureView {
     bool clip_to_screen(cairo_t* cr) {
         GdkScreen* screen = gtk_widget_get_screen(widget());
         if (gdk_screen_is_composited(screen)) return true;
-        auto [x, y] = screen_origin(gtk_widget_get_window(widget()));
-        GdkRectangle screen_area = screen_size(screen);
-        int left = std::max(0, -x), top = std::max(0, -y);
-        int right = std::min(gtk_widget_get_allocated_width(widget()), screen_area.width - x);
-        int bottom = std::min(gtk_widget_get_allocated_height(widget()), screen_area.height - y);
-        if (right <= left || bottom <= top) return false;
-        cairo_rectangle(cr, left, top, right - left, bottom - top);
+        cairo_rectangle_int_t on_screen =
+            screen_seen_from(screen, screen_origin(gtk_widget_get_window(widget())));
+        cairo_rectangle_int_t area{0, 0, gtk_widget_get_allocated_width(widget()),
+                                   gtk_widget_get_allocated_height(widget())};
+        if (!gdk_rectangle_intersect(&on_screen, &area, &area)) return false;
+        cairo_rectangle(cr, area.x, area.y, area.width, area.height);
         cairo_clip(cr);
         return true;
     }
@@ -752,9 +755,8 @@ void GtkWindowPeer::paint_what_came_on_screen() {
     if (gdk_screen_is_composited(screen) ||
         (before.x == clipped_at_.x && before.y == clipped_at_.y))
         return;
-    GdkRectangle size = screen_size(screen);
-    cairo_rectangle_int_t on_screen_now{-clipped_at_.x, -clipped_at_.y, size.width, size.height};
-    cairo_rectangle_int_t on_screen_before{-before.x, -before.y, size.width, size.height};
+    cairo_rectangle_int_t on_screen_now = screen_seen_from(screen, clipped_at_);
+    cairo_rectangle_int_t on_screen_before = screen_seen_from(screen, before);
     cairo_region_t* came = cairo_region_create_rectangle(&on_screen_now);
     cairo_region_subtract_rectangle(came, &on_screen_before);
     gdk_window_invalidate_region(gdk_window(), came, TRUE);

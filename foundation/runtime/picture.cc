@@ -50,8 +50,9 @@ constexpr std::size_t kBytesPerDecodedPixel = 4;
 // A 64-bit hash of a file's bytes that tells whether it changed since the
 // last decode, taken as the bytes are read: a large figure is read again on
 // every zoom step, and hashing each part while it is still in the cache
-// halves the time. Four independent lanes of multiply-rotate rounds over
-// 32-byte blocks, then the bytes after the last whole block.
+// costs a fraction of hashing the whole file afterwards. Four independent
+// lanes of multiply-rotate rounds over 32-byte blocks, then the bytes after
+// the last whole block.
 class ContentHash {
   public:
     static constexpr std::size_t kBlock = 32;
@@ -461,6 +462,7 @@ struct FigureFile {
     Text windows_path;
     FileBytes bytes;
     JpegSize size;
+    double display_scale;
     DecodeKey key;
 };
 
@@ -471,14 +473,14 @@ FigureFile read_figure_file(const std::string& host_path, const Text& windows_pa
     if (!size) invalid_picture(windows_path, host_path, "not a JPEG picture");
     DecodeKey key{bytes.hash(), bytes.size(),
                   dct_scale_eighths(size->width, size->height, display_scale)};
-    return {host_path, windows_path, std::move(bytes), *size, key};
+    return {host_path, windows_path, std::move(bytes), *size, display_scale, key};
 }
 
 // Decodes a figure file, or takes the picture decoded last when the file
 // has not changed. A picture larger than a screenful comes back after its
 // first screenful of rows, remembered (and held when hold is set), with the
 // rest left to the caller.
-Decoded decode_file(FigureFile file, double display_scale, bool hold) {
+Decoded decode_file(FigureFile file, bool hold) {
     const std::string& host_path = file.host_path;
     const Text& windows_path = file.windows_path;
     const JpegSize size = file.size;
@@ -498,7 +500,7 @@ Decoded decode_file(FigureFile file, double display_scale, bool hold) {
                     *decode, windows_path, host_path);
     auto picture = std::make_shared<Picture>(size.width, size.height, decode->surface);
     auto rows = static_cast<JDIMENSION>(picture->decoded_height());
-    double shown_rows = std::max(1.0, std::floor(size.height * display_scale));
+    double shown_rows = std::max(1.0, std::floor(size.height * file.display_scale));
     auto screenful = [&] {
         return static_cast<JDIMENSION>(
             std::min<double>(rows, std::ceil(screen_rows.load() * rows / shown_rows)));
@@ -576,7 +578,7 @@ std::shared_ptr<const Picture> load_picture_file(const std::string& host_path,
     // decoding this very file, its picture is taken once handed over.
     FigureFile file = read_figure_file(host_path, windows_path, display_scale);
     decoded_pictures().wait_for_hand_over();
-    Decoded decoded = decode_file(std::move(file), display_scale, false);
+    Decoded decoded = decode_file(std::move(file), false);
     if (decoded.finish) decoded_pictures().finish_in_background(std::move(decoded.finish));
     return decoded.picture;
 }
@@ -589,7 +591,7 @@ void decode_picture_ahead(std::function<Text()> locate, double display_scale,
                 Text windows_path = locate();
                 return decode_file(read_figure_file(existing_host_path(windows_path), windows_path,
                                                     display_scale),
-                                   display_scale, true)
+                                   true)
                     .finish;
             } catch (const RuntimeError&) {
                 // Whatever fails here fails again, in its place, when the picture is loaded.
