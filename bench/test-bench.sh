@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# test-bench.sh BENCH_ZOOM_STEP: checks the benchmark tools on the sample
+# test-bench.sh BENCH_ZOOM_STEP ORNFIG: checks the benchmark tools on the sample
 # textbook's figures: the tree ornfig-tree.sh lays out (what ornfig reads
 # there, byte for byte) and that bench_zoom_step opens it and times every
-# step. The zoom part needs a display; without one it is skipped (exit 77).
+# step; and, where the shared first-frame harness is installed, that
+# window-complete.sh measures ornfig against gtk-hello. The zoom part needs
+# a display; without one it is skipped (exit 77).
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd -P)
 repo=$(cd "$here/.." && pwd -P)
 zoom_step=$1
+ornfig=$2
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/ornfig-bench-test.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -59,4 +62,17 @@ for step in '50->60' '60->50' '50->40' '40->50'; do
     check "step $step timed" grep -qE "^$step +[0-9.]+ \[.*\] +[0-9.]+ \[.*\] +[0-9.]+ \[" <<<"$output"
 done
 check "reports the picture's natural size" grep -q '(800x600)' <<<"$output"
+
+# ---- window-complete.sh, on one run of the real inputs
+harness=${BENCH_HARNESS:-/work/shared/bench}
+# The harness builds its watcher on first use, against libxdamage and libxext.
+if [[ -x $harness/first-frame.sh ]] && pkg-config --exists xdamage xext; then
+    output=$(ORNFIG=$ornfig "$here/window-complete.sh" -n 1 "$work/bench" 2>&1)
+    echo "$output" | tail -n 4
+    check "window complete measured" \
+        grep -qE '^ornfig figure.jpg window complete: +[0-9.]+ \[' <<<"$output"
+    check "gtk-hello measured" grep -qE '^gtk-hello first frame: +[0-9.]+ \[' <<<"$output"
+else
+    echo "no first-frame harness at $harness (or no libxdamage-dev): window-complete.sh not run" >&2
+fi
 ((failures == 0))
