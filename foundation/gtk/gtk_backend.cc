@@ -251,10 +251,7 @@ class PictureView {
     GtkWidget* widget() const { return area_.widget(); }
     void set_picture(std::shared_ptr<const Picture> picture) {
         picture_ = std::move(picture);
-        rows_drawn_ = picture_ ? picture_->decoded_rows_ready() : 0;
-        rows_poll_.remove();
-        if (picture_ && !picture_->complete())
-            rows_poll_.set(g_timeout_add(kRowsPollMs, &PictureView::poll_rows, this));
+        rows_drawn_ = 0;
         gtk_widget_queue_draw(widget());
     }
     void set_stretch(bool stretch) {
@@ -263,9 +260,9 @@ class PictureView {
     }
 
   private:
-    // How often a picture whose lower rows are still being decoded is
-    // checked for new ones.
-    static constexpr guint kRowsPollMs = 25;
+    // Decoded rows below the last one shown that the filter may still read
+    // when it scales the picture down (by up to half) or up.
+    static constexpr int kFilterReachRows = 4;
 
     PicturePlacement placement() const {
         return place_picture(*picture_, gtk_widget_get_allocated_width(widget()),
@@ -274,34 +271,25 @@ class PictureView {
 
     bool on_draw(cairo_t* cr) {
         if (!picture_ || !clip_to_screen(cr)) return true;
-        draw_picture(cr, *picture_, rows_drawn_, placement(),
-                     gtk_widget_get_allocated_width(widget()),
+        PicturePlacement at = placement();
+        take_rows_shown(cr, at);
+        draw_picture(cr, *picture_, rows_drawn_, at, gtk_widget_get_allocated_width(widget()),
                      gtk_widget_get_allocated_height(widget()));
         return true;
     }
 
-    static gboolean poll_rows(gpointer self) {
-        auto* view = static_cast<PictureView*>(self);
-        if (view->take_new_rows()) return G_SOURCE_CONTINUE;
-        view->rows_poll_.ended();
-        return G_SOURCE_REMOVE;
-    }
-
-    // Draws the rows decoded since the last look; false once all are in.
-    bool take_new_rows() {
-        int rows = picture_->decoded_rows_ready();
-        if (rows != rows_drawn_) {
-            cairo_surface_mark_dirty(picture_->surface());
-            PicturePlacement at = placement();
-            // From a row above: the filter's reach at the old edge changes too.
-            double top = at.y + std::floor(std::max(0, rows_drawn_ - 2) * at.scale_y);
-            double bottom = at.y + std::ceil(rows * at.scale_y);
-            gtk_widget_queue_draw_area(widget(), static_cast<int>(at.x), static_cast<int>(top),
-                                       static_cast<int>(std::ceil(at.width)),
-                                       static_cast<int>(bottom - top));
-            rows_drawn_ = rows;
-        }
-        return rows < picture_->decoded_height();
+    // The picture's rows may still be coming in on another thread: waits
+    // for those the area to draw shows, so that what reaches the screen is
+    // never a half-decoded picture, and marks the surface dirty for the
+    // rows that came in since the last draw.
+    void take_rows_shown(cairo_t* cr, const PicturePlacement& at) {
+        double left = 0, top = 0, right = 0, bottom = 0;
+        cairo_clip_extents(cr, &left, &top, &right, &bottom);
+        int shown = static_cast<int>(std::ceil((bottom - at.y) / at.scale_y)) + kFilterReachRows;
+        int rows = picture_->wait_for_rows(shown);
+        if (rows == rows_drawn_) return;
+        cairo_surface_mark_dirty(picture_->surface());
+        rows_drawn_ = rows;
     }
 
     // A zoomed picture may be far larger than the screen: only what lies on
@@ -356,7 +344,6 @@ class PictureView {
     ObjectRef<GtkWidget> area_;
     std::shared_ptr<const Picture> picture_;
     int rows_drawn_ = 0;  // decoded rows known to hold pixels, marked dirty
-    SourceId rows_poll_;
     bool stretch_ = false;
 };
 
@@ -865,7 +852,6 @@ GtkBackend::GtkBackend(int& argc, char**& argv, const std::string& program_name)
     gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(css),
                                               GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
     g_object_unref(css);  // the screen keeps it
-    set_screen_height(screen_size(gdk_screen_get_default()).height);
 }
 
 GtkBackend::~GtkBackend() = default;

@@ -346,8 +346,8 @@ class DecodedPictures {
         weak_ = picture;
         held_ = hold ? picture : nullptr;
     }
-    // Runs work on another thread: it decodes a picture until it is handed
-    // over and returns what decodes the rest (or nothing), which then runs
+    // Runs work on another thread: it starts decoding a picture, hands it
+    // over and returns what decodes its rows (or nothing), which then runs
     // there too, and then `afterwards`. Only one such decode runs at a time.
     void start(std::function<std::function<void()>()> work, std::function<void()> afterwards) {
         wait_for(ahead_);
@@ -370,7 +370,7 @@ class DecodedPictures {
             });
     }
     // The decode started ahead has handed its picture over or ended (or
-    // was never started); the rest of a large picture may still be coming.
+    // was never started); its rows may still be coming.
     void wait_for_hand_over() {
         std::shared_future<void> handed_over;
         {
@@ -379,9 +379,9 @@ class DecodedPictures {
         }
         if (handed_over.valid()) handed_over.wait();
     }
-    // Runs the rest of a picture decoded on the main thread on another
-    // thread, once the rest of the one before has been decoded.
-    void finish_in_background(std::function<void()> rest) {
+    // Decodes the rows of a picture started on the main thread on another
+    // thread, once the rows of the one before are in.
+    void decode_in_background(std::function<void()> rest) {
         wait_for(background_);
         std::lock_guard lock(mutex_);
         background_ = std::async(std::launch::async, std::move(rest));
@@ -412,13 +412,7 @@ DecodedPictures& decoded_pictures() {
     return pictures;
 }
 
-// A picture is handed over once the rows that fill the screen's height
-// are in (all of a smaller picture): a screenful, however far it is
-// zoomed, for the window shows it from its top-left corner. The rest
-// follows in steps, on another thread. Until the toolkit has said how high
-// its screen is (the decode started ahead may get there first), a common
-// screen's height stands in.
-std::atomic<int> screen_rows{1080};
+// Rows decoded between two looks of whoever waits for them.
 constexpr JDIMENSION kRowsPerStep = 64;
 
 void raise_if_failed(DecodeOutcome outcome, const JpegDecode& decode, const Text& windows_path,
@@ -427,7 +421,7 @@ void raise_if_failed(DecodeOutcome outcome, const JpegDecode& decode, const Text
     if (outcome == DecodeOutcome::Invalid) invalid_picture(windows_path, host_path, decode.message);
 }
 
-// A picture handed over before its last rows, and what decodes them. The
+// A picture handed over before its rows are in, and what decodes them. The
 // decoder points into itself and into the bytes it reads (which stay where
 // they are when FileBytes moves), so the decoder may not move.
 struct RowsToCome {
@@ -436,24 +430,23 @@ struct RowsToCome {
     std::shared_ptr<Picture> picture;
 };
 
-// Decodes the rows still to come. From here on the picture may be drawn on
-// the main thread: only its pixel rows past the ready ones are written.
+// Decodes the picture's rows. From here on the picture may be drawn on
+// another thread: only its pixel rows past the ready ones are written.
 // Every error of a file shows before its first row; should one come later
 // anyway, the rows not decoded stay black.
-void finish_rows(RowsToCome& rest) {
+void decode_rows_to_come(RowsToCome& rest) {
     auto rows = static_cast<JDIMENSION>(rest.picture->decoded_height());
-    for (auto done = static_cast<JDIMENSION>(rest.picture->decoded_rows_ready()); done < rows;
-         done += kRowsPerStep) {
+    for (JDIMENSION done = 0; done < rows; done += kRowsPerStep) {
         if (decode_rows(rest.decode.get(), done + kRowsPerStep) != DecodeOutcome::Decoded) break;
         rest.picture->set_rows_ready(static_cast<int>(std::min(rows, done + kRowsPerStep)));
     }
     rest.picture->set_rows_ready(static_cast<int>(rows));
 }
 
-// A decoded picture, and when it came early, what decodes the rest.
+// A picture, and when its rows are still to come, what decodes them.
 struct Decoded {
     std::shared_ptr<const Picture> picture;
-    std::function<void()> finish;
+    std::function<void()> rows;
 };
 
 // A figure file as read, and which decode of it a display scale asks for.
@@ -476,10 +469,10 @@ FigureFile read_figure_file(const std::string& host_path, const Text& windows_pa
     return {host_path, windows_path, std::move(bytes), *size, display_scale, key};
 }
 
-// Decodes a figure file, or takes the picture decoded last when the file
-// has not changed. A picture larger than a screenful comes back after its
-// first screenful of rows, remembered (and held when hold is set), with the
-// rest left to the caller.
+// Starts decoding a figure file, or takes the picture decoded last when
+// the file has not changed. A new picture comes back with its header read
+// and none of its rows, remembered (and held when hold is set); what
+// decodes the rows is left to the caller.
 Decoded decode_file(FigureFile file, bool hold) {
     const std::string& host_path = file.host_path;
     const Text& windows_path = file.windows_path;
@@ -499,31 +492,14 @@ Decoded decode_file(FigureFile file, bool hold) {
                                  file.key.eighths, kPictureMemoryBudget - surface_bytes),
                     *decode, windows_path, host_path);
     auto picture = std::make_shared<Picture>(size.width, size.height, decode->surface);
-    auto rows = static_cast<JDIMENSION>(picture->decoded_height());
-    double shown_rows = std::max(1.0, std::floor(size.height * file.display_scale));
-    auto screenful = [&] {
-        return static_cast<JDIMENSION>(
-            std::min<double>(rows, std::ceil(screen_rows.load() * rows / shown_rows)));
-    };
-    // Looked at again after every step: the screen's height may come in meanwhile.
-    JDIMENSION first = 0;
-    while ((first = decode->info.output_scanline) < screenful())
-        raise_if_failed(decode_rows(decode.get(), std::min(screenful(), first + kRowsPerStep)),
-                        *decode, windows_path, host_path);
-    cairo_surface_mark_dirty(decode->surface);
-    picture->set_rows_ready(static_cast<int>(first));
+    picture->set_rows_ready(0);
     decoded_pictures().remember(file.key, picture, hold);
-    if (first == rows) return {picture, nullptr};
     auto rest =
         std::make_shared<RowsToCome>(RowsToCome{std::move(decode), std::move(file.bytes), picture});
-    return {picture, [rest] { finish_rows(*rest); }};
+    return {picture, [rest] { decode_rows_to_come(*rest); }};
 }
 
 }  // namespace
-
-void set_screen_height(int pixels) {
-    if (pixels > 0) screen_rows.store(pixels);
-}
 
 Picture::Picture(int natural_width, int natural_height, cairo_surface_t* decoded)
     : width_(natural_width),
@@ -533,6 +509,21 @@ Picture::Picture(int natural_width, int natural_height, cairo_surface_t* decoded
 
 Picture::~Picture() {
     cairo_surface_destroy(surface_);
+}
+
+int Picture::wait_for_rows(int rows) const {
+    rows = std::min(rows, decoded_height());
+    int ready = decoded_rows_ready();
+    while (ready < rows) {
+        rows_ready_.wait(ready, std::memory_order_acquire);
+        ready = decoded_rows_ready();
+    }
+    return ready;
+}
+
+void Picture::set_rows_ready(int rows) {
+    rows_ready_.store(rows, std::memory_order_release);
+    rows_ready_.notify_all();
 }
 
 int Picture::decoded_width() const {
@@ -579,7 +570,7 @@ std::shared_ptr<const Picture> load_picture_file(const std::string& host_path,
     FigureFile file = read_figure_file(host_path, windows_path, display_scale);
     decoded_pictures().wait_for_hand_over();
     Decoded decoded = decode_file(std::move(file), false);
-    if (decoded.finish) decoded_pictures().finish_in_background(std::move(decoded.finish));
+    if (decoded.rows) decoded_pictures().decode_in_background(std::move(decoded.rows));
     return decoded.picture;
 }
 
@@ -592,7 +583,7 @@ void decode_picture_ahead(std::function<Text()> locate, double display_scale,
                 return decode_file(read_figure_file(existing_host_path(windows_path), windows_path,
                                                     display_scale),
                                    true)
-                    .finish;
+                    .rows;
             } catch (const RuntimeError&) {
                 // Whatever fails here fails again, in its place, when the picture is loaded.
                 return nullptr;

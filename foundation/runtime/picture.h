@@ -39,15 +39,19 @@ class Picture {
     int decoded_height() const;
 
     // The decoded rows, from the top, that hold their pixels: all of them,
-    // except while the rest of a picture larger than a screenful is still
-    // being decoded on another thread. That thread writes no row above this
-    // count again and touches nothing else of the surface, so the rows
-    // above it may be drawn meanwhile. The drawing thread marks the
-    // surface dirty before it draws rows that came in since it last drew.
+    // except while a picture is still being decoded on another thread. That
+    // thread writes no row above this count again and touches nothing else
+    // of the surface, so the rows above it may be drawn meanwhile. The
+    // drawing thread marks the surface dirty before it draws rows that came
+    // in since it last drew.
     int decoded_rows_ready() const { return rows_ready_.load(std::memory_order_acquire); }
     bool complete() const { return decoded_rows_ready() >= decoded_height(); }
+    // Waits until at least `rows` rows (all, if there are fewer) are in and
+    // returns how many are. The decoder always comes to the last row, if
+    // need be with rows it could not decode left black.
+    int wait_for_rows(int rows) const;
     // For the decoder: these rows are in.
-    void set_rows_ready(int rows) { rows_ready_.store(rows, std::memory_order_release); }
+    void set_rows_ready(int rows);
 
   private:
     int width_;
@@ -69,9 +73,9 @@ int dct_scaled_size(int size, int eighths);
 // Loads the picture at a Windows path, decoded for display_scale of its
 // natural size (1 when not known). Errors: File not found, Path not found,
 // Invalid picture (no JPEG, or one that does not decode), Out of memory.
-// All of them show before the first row is decoded, so a picture larger
-// than a screenful comes back once the rows that fill a screen are in,
-// and its other rows follow (see Picture::decoded_rows_ready).
+// All of them show before the first row is decoded, so the picture comes
+// back as soon as its header is read, and its rows follow on another
+// thread (see Picture::decoded_rows_ready).
 std::shared_ptr<const Picture> LoadPicture(const Text& windows_path, double display_scale = 1.0);
 
 // The same for a host path; windows_path names the file in messages.
@@ -82,16 +86,11 @@ std::shared_ptr<const Picture> load_picture_file(const std::string& host_path,
 // asked for soon: locate() names it (it may raise errors: then nothing is
 // decoded ahead). LoadPicture waits for that decode and takes its result
 // when it asks for the same, unchanged file at the same scale; any error is
-// raised there, in its place, as without the head start. It is handed over
-// after its first screenful of rows, as LoadPicture's own. Once the picture
+// raised there, in its place, as without the head start. Once the picture
 // is whole (or the decode failed), `afterwards` runs on the same thread:
 // start-up work that should not take a core from the decode.
 void decode_picture_ahead(std::function<Text()> locate, double display_scale,
                           std::function<void()> afterwards = nullptr);
-
-// The screen's height in pixels, which tells how many rows of a large
-// picture make a screenful (1080 until it is set).
-void set_screen_height(int pixels);
 
 // A picture from an image file of any format gdk-pixbuf reads (PNG for the
 // programs' own button images), at its full size.

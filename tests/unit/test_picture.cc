@@ -119,9 +119,11 @@ std::string encode_jpeg(int width, int height, Kind kind,
     return bytes;
 }
 
-// The decoded pixel at (x, y) as 0xRRGGBB. Cairo's RGB24 pixel is a native
-// 32-bit word: bytes B, G, R, X in memory on a little-endian machine.
+// The decoded pixel at (x, y) as 0xRRGGBB, once its row is in. Cairo's
+// RGB24 pixel is a native 32-bit word: bytes B, G, R, X in memory on a
+// little-endian machine.
 std::uint32_t pixel(const Picture& picture, int x, int y) {
+    picture.wait_for_rows(y + 1);
     cairo_surface_t* surface = picture.surface();
     const unsigned char* row =
         cairo_image_surface_get_data(surface) +
@@ -273,6 +275,7 @@ TEST(Picture, TheDecodersOwnErrorsAreInvalidPicturesAndDamagedDataIsNot) {
     std::string path = tree.write("damaged.jpg", damaged);
     ::testing::internal::CaptureStderr();
     auto picture = load_picture_file(path, u"damaged.jpg", 1.0);
+    picture->wait_for_rows(picture->decoded_height());
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << "the decoder's warnings are quiet";
     EXPECT_EQ(picture->decoded_width(), 64);
 
@@ -429,10 +432,10 @@ std::string tall_jpeg() {
                        [](int, int y) { return y < 2000 ? 0xC02020u : 0x2020C0u; });
 }
 
-// A figure taller than a screenful comes back from LoadPicture once the
-// rows that fill 1080 screen rows are in, before the rest may be; the rest
-// follows on another thread, and then every row holds its pixels.
-TEST(Picture, ATallPictureDecodedAheadIsHandedOverAfterAScreenfulAndCompleted) {
+// A figure comes back from LoadPicture once its header is read, before
+// its rows are in; they follow on another thread, and every row is in before
+// what comes after the decode runs.
+TEST(Picture, APictureDecodedAheadIsHandedOverBeforeItsRowsAndCompleted) {
     test::TempTree tree;
     test::ScopedWinePrefix prefix(tree);
     tree.write("drive_c/tall.jpg", tall_jpeg());
@@ -449,7 +452,7 @@ TEST(Picture, ATallPictureDecodedAheadIsHandedOverAfterAScreenfulAndCompleted) {
         ~Release() { promise.set_value(); }
     } release{looked_at};
     auto picture = LoadPicture(u"C:\\tall.jpg", 1.0);
-    EXPECT_GE(picture->decoded_rows_ready(), 1080);
+    EXPECT_GE(picture->wait_for_rows(1080), 1080);
     EXPECT_TRUE(near_colour(pixel(*picture, 32, 1000), 0xC02020));
     ASSERT_EQ(afterwards_began.get_future().wait_for(std::chrono::seconds(10)),
               std::future_status::ready);
@@ -458,34 +461,34 @@ TEST(Picture, ATallPictureDecodedAheadIsHandedOverAfterAScreenfulAndCompleted) {
     EXPECT_EQ(LoadPicture(u"C:\\tall.jpg", 1.0), picture) << "the same file is not decoded again";
 }
 
-// The same for pictures loaded one after another, as zoom commands do:
-// at half size 1080 decoded rows fill the screen, at three times the size
-// 360 do; the second load starts while the first one's rows still come.
-TEST(Picture, TallPicturesLoadedInARowAreHandedOverAfterAScreenfulAndCompleted) {
+// The same for pictures loaded one after another, as zoom commands do: the
+// second load starts while the first one's rows still come, and each
+// picture's rows are its own.
+TEST(Picture, PicturesLoadedInARowAreEachCompleted) {
     test::TempTree tree;
     std::string path = tree.write("tall.jpg", tall_jpeg());
     auto half = load_picture_file(path, u"tall.jpg", 0.5);
     auto large = load_picture_file(path, u"tall.jpg", 3.0);
     ASSERT_EQ(half->decoded_height(), 2000);
-    EXPECT_GE(half->decoded_rows_ready(), 1080);
     ASSERT_EQ(large->decoded_height(), 4000);
-    EXPECT_GE(large->decoded_rows_ready(), 360);
     for (const auto& picture : {half, large}) {
         ASSERT_TRUE(wait_until_complete(*picture));
         int last = picture->decoded_height() - 1;
+        EXPECT_TRUE(near_colour(pixel(*picture, 16, last / 3), 0xC02020)) << "row " << last / 3;
         EXPECT_TRUE(near_colour(pixel(*picture, 16, last), 0x2020C0)) << "row " << last;
     }
 }
 
-// A screenful is as many rows as the screen is high, once that is known.
-TEST(Picture, AScreenfulIsTheScreensHeight) {
+// Whoever waits for rows is woken as they come in: a wait for fewer rows
+// than the picture has may return before the last row is decoded, and a
+// wait for more than it has returns once all are in.
+TEST(Picture, WaitingForRowsEndsAsTheyComeIn) {
     test::TempTree tree;
     std::string path = tree.write("tall.jpg", tall_jpeg());
-    set_screen_height(3000);
     auto picture = load_picture_file(path, u"tall.jpg", 1.0);
-    set_screen_height(1080);
-    EXPECT_GE(picture->decoded_rows_ready(), 3000);
-    ASSERT_TRUE(wait_until_complete(*picture));
+    EXPECT_GE(picture->wait_for_rows(100), 100);
+    EXPECT_EQ(picture->wait_for_rows(1 << 20), 4000);
+    EXPECT_TRUE(picture->complete());
 }
 
 }  // namespace
