@@ -285,8 +285,10 @@ class PictureView {
     void take_rows_shown(cairo_t* cr, const PicturePlacement& at) {
         double left = 0, top = 0, right = 0, bottom = 0;
         cairo_clip_extents(cr, &left, &top, &right, &bottom);
-        int shown = static_cast<int>(std::ceil((bottom - at.y) / at.scale_y)) + kFilterReachRows;
-        int rows = picture_->wait_for_rows(shown);
+        double shown =
+            at.scale_y > 0 ? std::ceil((bottom - at.y) / at.scale_y) + kFilterReachRows : 0;
+        int rows = picture_->wait_for_rows(
+            static_cast<int>(std::min<double>(shown, picture_->decoded_height())));
         if (rows == rows_drawn_) return;
         cairo_surface_mark_dirty(picture_->surface());
         rows_drawn_ = rows;
