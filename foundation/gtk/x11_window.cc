@@ -3,9 +3,10 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
+#include <poll.h>
+
 #include <chrono>
 #include <cstring>
-#include <thread>
 #include <vector>
 
 namespace orn::x11 {
@@ -45,6 +46,33 @@ bool supports(Display* display, const char* atom_name) {
 
 int ignore_errors(Display*, XErrorEvent*) {
     return 0;
+}
+
+// Waits until the X server reports that a property of a window changed,
+// and takes that event from the queue; false when the deadline passes
+// first. Other events stay queued for the toolkit.
+bool wait_for_property_change(Display* display, Window window, Atom property,
+                              std::chrono::steady_clock::time_point deadline) {
+    struct Wanted {
+        Window window;
+        Atom property;
+    } wanted{window, property};
+    auto is_wanted = [](Display*, XEvent* event, XPointer arg) -> Bool {
+        const auto* change = reinterpret_cast<const Wanted*>(arg);
+        return event->type == PropertyNotify && event->xproperty.window == change->window &&
+               event->xproperty.atom == change->property;
+    };
+    while (true) {
+        XEvent event;
+        // Flushes what is asked and reads what has come without blocking.
+        if (XCheckIfEvent(display, &event, is_wanted, reinterpret_cast<XPointer>(&wanted)))
+            return true;
+        auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline -
+                                                                 std::chrono::steady_clock::now());
+        if (left.count() <= 0) return false;
+        pollfd connection{ConnectionNumber(display), POLLIN, 0};
+        poll(&connection, 1, static_cast<int>(left.count()));
+    }
 }
 
 }  // namespace
@@ -90,14 +118,13 @@ FrameExtents request_frame_extents(Display* display, Window window, int timeout_
                SubstructureRedirectMask | SubstructureNotifyMask, &event);
     XFlush(display);
 
-    // The answer is a property on our window; polling it keeps the toolkit's
-    // own event queue untouched.
+    // The answer is a property on our window: read again each time the
+    // server says it changed.
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-    while (std::chrono::steady_clock::now() < deadline) {
-        XSync(display, False);
+    Atom property = XInternAtom(display, "_NET_FRAME_EXTENTS", False);
+    do {
         if (read_frame_extents(display, window, extents)) return extents;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    } while (wait_for_property_change(display, window, property, deadline));
     return extents;
 }
 
