@@ -455,7 +455,6 @@ struct FigureFile {
     Text windows_path;
     FileBytes bytes;
     JpegSize size;
-    double display_scale;
     DecodeKey key;
 };
 
@@ -466,7 +465,7 @@ FigureFile read_figure_file(const std::string& host_path, const Text& windows_pa
     if (!size) invalid_picture(windows_path, host_path, "not a JPEG picture");
     DecodeKey key{bytes.hash(), bytes.size(),
                   dct_scale_eighths(size->width, size->height, display_scale)};
-    return {host_path, windows_path, std::move(bytes), *size, display_scale, key};
+    return {host_path, windows_path, std::move(bytes), *size, key};
 }
 
 // Starts decoding a figure file, or takes the picture decoded last when
