@@ -20,6 +20,9 @@
 #include "gtk/x11_window.h"
 #include "runtime/picture.h"
 
+// Registers the classic look's compiled-in theme with GLib.
+extern "C" void orn_classic_look_register_resource(void);
+
 namespace orn::gtk {
 
 namespace {
@@ -31,6 +34,8 @@ constexpr int kFrameExtentsTimeoutMs = 500;
 constexpr int kGeometrySettleMs = 500;
 // The narrowest client area the user can give a sizable window, in pixels.
 constexpr int kMinUserClientWidth = 120;
+// The theme name the classic look is compiled in under.
+constexpr char kClassicLookTheme[] = "Ornlux";
 
 constexpr const char* kStyleSheet = R"css(
 .orn-button { min-height: 0; min-width: 0; padding: 0; }
@@ -833,6 +838,14 @@ struct GtkBackend::Impl {
     std::string program_name;
     BrowserFactory browser_factory;
 };
+
+void choose_look(Look look) {
+    if (look == Look::desktop) return;
+    // GTK takes the theme GTK_THEME names over the desktop's, and looks it
+    // up among the program's resources first, where this one is compiled in.
+    orn_classic_look_register_resource();
+    g_setenv("GTK_THEME", kClassicLookTheme, TRUE);
+}
 
 void load_font_configuration() {
     FcInit();

@@ -493,15 +493,19 @@ TEST_F(OrnfigPicture, StartsWithTheFigureAtHalfSizeAboveTwoCaptionedButtons) {
     EXPECT_LT(difference, 3) << "the picture area is not the figure at 50 %" << saved;
 
     // Under the picture: two light faces, each with one word on it.
-    Rect row{0, want.comm1.y, grab->width, want.comm1.height};
-    auto words = ink_groups(*grab, inside(*grab, row, 3));
-    ASSERT_EQ(words.size(), 2u) << "the buttons' row should hold two captions" << saved;
-    auto within = [](std::pair<int, int> word, const Rect& button) {
-        return word.first > button.x && word.second < button.x + button.width;
-    };
-    EXPECT_TRUE(within(words[0], want.comm1)) << "the first caption is not on comm1" << saved;
-    EXPECT_TRUE(within(words[1], want.comm2)) << "the second caption is not on comm2" << saved;
+    for (const Rect& button : {want.comm1, want.comm2})
+        EXPECT_EQ(ink_groups(*grab, inside(*grab, button, 3)).size(), 1u)
+            << "a button at x " << button.x << " does not hold one caption" << saved;
     expect_captions(50, false);
+
+    // The program's own classic look, not the desktop's theme: flat light
+    // grey faces raised by a dark right edge with a grey shadow inside it.
+    for (const Rect& button : {want.comm1, want.comm2}) {
+        int right = button.x + button.width - 1, y = button.y + 6;
+        EXPECT_EQ(pixel_at(*grab, button.x + 4, y), 0xF0F0F0u) << "a face is not classic" << saved;
+        EXPECT_EQ(pixel_at(*grab, right, y), 0x696969u) << "a right edge is not dark" << saved;
+        EXPECT_EQ(pixel_at(*grab, right - 1, y), 0xA0A0A0u) << "no shadow inside the edge" << saved;
+    }
 }
 
 TEST_F(OrnfigPicture, ButtonsZoomOutToThirtyAndInWithoutLimit) {
