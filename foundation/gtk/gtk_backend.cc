@@ -292,8 +292,12 @@ class PictureView {
         cairo_clip_extents(cr, &left, &top, &right, &bottom);
         double shown =
             at.scale_y > 0 ? std::ceil((bottom - at.y) / at.scale_y) + kFilterReachRows : 0;
-        int rows = picture_->wait_for_rows(
-            static_cast<int>(std::min<double>(shown, picture_->decoded_height())));
+        int wanted = static_cast<int>(std::min<double>(shown, picture_->decoded_height()));
+        // The buttons' captions, drawn next in the same frame, need the
+        // font configuration: loaded now, it costs nothing while the rows
+        // come in (the decoding thread loads it after them, too late).
+        if (picture_->decoded_rows_ready() < wanted) load_font_configuration();
+        int rows = picture_->wait_for_rows(wanted);
         if (rows == rows_drawn_) return;
         cairo_surface_mark_dirty(picture_->surface());
         rows_drawn_ = rows;
