@@ -277,30 +277,46 @@ class PictureView {
     bool on_draw(cairo_t* cr) {
         if (!picture_ || !clip_to_screen(cr)) return true;
         PicturePlacement at = placement();
-        take_rows_shown(cr, at);
-        draw_picture(cr, *picture_, rows_drawn_, at, gtk_widget_get_allocated_width(widget()),
-                     gtk_widget_get_allocated_height(widget()));
-        return true;
-    }
-
-    // The picture's rows may still be coming in on another thread: waits
-    // for those the area to draw shows, so that what reaches the screen is
-    // never a half-decoded picture, and marks the surface dirty for the
-    // rows that came in since the last draw.
-    void take_rows_shown(cairo_t* cr, const PicturePlacement& at) {
-        double left = 0, top = 0, right = 0, bottom = 0;
-        cairo_clip_extents(cr, &left, &top, &right, &bottom);
-        double shown =
-            at.scale_y > 0 ? std::ceil((bottom - at.y) / at.scale_y) + kFilterReachRows : 0;
-        int wanted = static_cast<int>(std::min<double>(shown, picture_->decoded_height()));
+        int width = gtk_widget_get_allocated_width(widget());
+        int height = gtk_widget_get_allocated_height(widget());
+        int wanted = rows_shown(cr, at);
         // The buttons' captions, drawn next in the same frame, need the
         // font configuration: loaded now, it costs nothing while the rows
         // come in (the decoding thread loads it after them, too late).
         if (picture_->decoded_rows_ready() < wanted) load_font_configuration();
-        int rows = picture_->wait_for_rows(wanted);
-        if (rows == rows_drawn_) return;
-        cairo_surface_mark_dirty(picture_->surface());
-        rows_drawn_ = rows;
+        // Drawn band by band as the rows come in, so that drawing overlaps
+        // decoding; the screen still gets the frame only when it is whole.
+        int from = 0;  // the first decoded row whose pixels are still to draw
+        for (;;) {
+            int ready = picture_->wait_for_rows(std::min(wanted, from + kFilterReachRows + 1));
+            bool last = ready >= wanted;
+            int through = last ? ready : ready - kFilterReachRows;
+            if (ready != rows_drawn_) {
+                cairo_surface_mark_dirty(picture_->surface());
+                rows_drawn_ = ready;
+            }
+            double top = from == 0 ? 0 : at.y + std::floor(from * at.scale_y);
+            double bottom = last ? height : at.y + std::floor(through * at.scale_y);
+            if (bottom > top) {
+                cairo_save(cr);
+                cairo_rectangle(cr, 0, top, width, bottom - top);
+                cairo_clip(cr);
+                draw_picture(cr, *picture_, ready, at, width, height);
+                cairo_restore(cr);
+                from = through;
+            }
+            if (last) return true;
+        }
+    }
+
+    // The decoded rows the area to draw shows, and those below them that
+    // the filter reaches.
+    int rows_shown(cairo_t* cr, const PicturePlacement& at) const {
+        double left = 0, top = 0, right = 0, bottom = 0;
+        cairo_clip_extents(cr, &left, &top, &right, &bottom);
+        double shown =
+            at.scale_y > 0 ? std::ceil((bottom - at.y) / at.scale_y) + kFilterReachRows : 0;
+        return static_cast<int>(std::min<double>(shown, picture_->decoded_height()));
     }
 
     // A zoomed picture may be far larger than the screen: only what lies on

@@ -397,5 +397,46 @@ TEST_F(WindowHandling, PictureReachesTheScreenWithAllTheRowsItShows) {
     EXPECT_EQ(blue_pixels(*bottom), long{300} * 100) << "the upper rows came without the lower";
 }
 
+// Fine stripes, decoded half as large again as shown: the filter blends
+// neighbouring rows, so a row drawn before the rows below it were in
+// would differ from the same row drawn from the whole picture.
+std::shared_ptr<Picture> fine_stripes() {
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 480, 360);
+    cairo_t* cr = cairo_create(surface);
+    for (int y = 0; y < 360; ++y) {
+        cairo_set_source_rgb(cr, y % 3 == 0, y % 5 < 2, (y / 7) % 2);
+        cairo_rectangle(cr, 0, y, 480, 1);
+        cairo_fill(cr);
+    }
+    cairo_destroy(cr);
+    return std::make_shared<Picture>(320, 240, surface);
+}
+
+// Rows that come in while the picture is drawn are drawn as they come, and
+// the result is the picture drawn whole, to the pixel.
+TEST_F(WindowHandling, PictureDrawnAsItsRowsComeInIsThePictureDrawnWhole) {
+    std::shared_ptr<Picture> picture = fine_stripes();
+    picture->set_rows_ready(0);
+    form->image.set_picture(picture);
+    std::jthread decoder([picture] {
+        for (int rows = 0; rows < 360;) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            picture->set_rows_ready(rows = std::min(360, rows + 7));
+        }
+    });
+    ASSERT_NO_FATAL_FAILURE(show_and_wait());
+    decoder.join();
+    pump_for(Millis(100));
+    WindowGrabber grabber;
+    Rect area{kPictureLeftPx, kPictureTopPx, 320, 240};
+    auto as_it_came = grabber.grab(window, area);
+
+    form->image.set_picture(picture);  // drawn again, whole
+    pump_for(Millis(200));
+    auto whole = grabber.grab(window, area);
+    ASSERT_TRUE(as_it_came && whole);
+    EXPECT_EQ(differing_pixels(*as_it_came, *whole), 0);
+}
+
 }  // namespace
 }  // namespace orn::test
