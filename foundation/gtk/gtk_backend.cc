@@ -863,8 +863,9 @@ void choose_look(Look look) {
     if (look == Look::desktop) return;
     // GTK takes the theme GTK_THEME names over the desktop's, and looks it
     // up among the program's resources first, where this one is compiled in.
+    // A theme the user names there is theirs to keep.
     orn_classic_look_register_resource();
-    g_setenv("GTK_THEME", kClassicLookTheme, TRUE);
+    g_setenv("GTK_THEME", kClassicLookTheme, FALSE);
 }
 
 void load_font_configuration() {

@@ -31,8 +31,9 @@ void load_font_configuration();
 // windows with an HTML view keep the desktop's look.
 enum class Look { desktop, classic };
 
-// Chooses the look before GTK starts. It tells GTK through the environment,
-// so it is called before the program starts any thread.
+// Chooses the look before GTK starts, unless the user has named a theme in
+// GTK_THEME. It tells GTK through the environment, so it is called before
+// the program starts any thread.
 void choose_look(Look look);
 
 class GtkBackend : public Backend {

@@ -508,6 +508,19 @@ TEST_F(OrnfigPicture, StartsWithTheFigureAtHalfSizeAboveTwoCaptionedButtons) {
     }
 }
 
+TEST_F(OrnfigPicture, AThemeTheUserNamesIsKept) {
+    ::setenv("GTK_THEME", "Adwaita", 1);
+    ASSERT_NO_FATAL_FAILURE(start(kLargeFigure));
+    ::unsetenv("GTK_THEME");
+    Layout want = layout(50);
+    auto grab = settled_client();
+    ASSERT_TRUE(grab) << "the window could not be grabbed";
+    std::string saved = keep(grab, "user-theme");
+    int right = want.comm1.x + want.comm1.width - 1, y = want.comm1.y + 6;
+    EXPECT_NE(pixel_at(*grab, right, y), 0x696969u) << "the classic look came anyway" << saved;
+    expect_captions(50, false);
+}
+
 TEST_F(OrnfigPicture, ButtonsZoomOutToThirtyAndInWithoutLimit) {
     ASSERT_NO_FATAL_FAILURE(start(kLargeFigure));
     ASSERT_NO_FATAL_FAILURE(click_and_expect(layout(50).comm1, 40));
