@@ -269,44 +269,60 @@ class PictureView {
     // when it scales the picture down (by up to half) or up.
     static constexpr int kFilterReachRows = 4;
 
+    int width() const { return gtk_widget_get_allocated_width(widget()); }
+    int height() const { return gtk_widget_get_allocated_height(widget()); }
+
     PicturePlacement placement() const {
-        return place_picture(*picture_, gtk_widget_get_allocated_width(widget()),
-                             gtk_widget_get_allocated_height(widget()), stretch_, false);
+        return place_picture(*picture_, width(), height(), stretch_, false);
     }
 
     bool on_draw(cairo_t* cr) {
         if (!picture_ || !clip_to_screen(cr)) return true;
         PicturePlacement at = placement();
-        int width = gtk_widget_get_allocated_width(widget());
-        int height = gtk_widget_get_allocated_height(widget());
         int wanted = rows_shown(cr, at);
         // The buttons' captions, drawn next in the same frame, need the
         // font configuration: loaded now, it costs nothing while the rows
         // come in (the decoding thread loads it after them, too late).
         if (picture_->decoded_rows_ready() < wanted) load_font_configuration();
-        // Drawn band by band as the rows come in, so that drawing overlaps
-        // decoding; the screen still gets the frame only when it is whole.
-        int from = 0;  // the first decoded row whose pixels are still to draw
-        for (;;) {
-            int ready = picture_->wait_for_rows(std::min(wanted, from + kFilterReachRows + 1));
-            bool last = ready >= wanted;
+        draw_as_rows_come(cr, at, wanted);
+        return true;
+    }
+
+    // Draws the picture band by band as its rows come in, each band once
+    // the rows its filter reads are in, so that drawing overlaps decoding.
+    // GTK shows the frame only when it is whole, never half a picture.
+    void draw_as_rows_come(cairo_t* cr, const PicturePlacement& at, int wanted) {
+        int from = 0;   // the first decoded row whose pixels are still to draw
+        int ready = 0;  // each wait is for a row more than the last one had
+        for (bool last = false; !last;) {
+            ready = take_rows(std::min(wanted, std::max(ready, from + kFilterReachRows) + 1));
+            last = ready >= wanted;
             int through = last ? ready : ready - kFilterReachRows;
-            if (ready != rows_drawn_) {
-                cairo_surface_mark_dirty(picture_->surface());
-                rows_drawn_ = ready;
-            }
             double top = from == 0 ? 0 : at.y + std::floor(from * at.scale_y);
-            double bottom = last ? height : at.y + std::floor(through * at.scale_y);
-            if (bottom > top) {
-                cairo_save(cr);
-                cairo_rectangle(cr, 0, top, width, bottom - top);
-                cairo_clip(cr);
-                draw_picture(cr, *picture_, ready, at, width, height);
-                cairo_restore(cr);
-                from = through;
-            }
-            if (last) return true;
+            double bottom = last ? height() : at.y + std::floor(through * at.scale_y);
+            if (bottom <= top) continue;
+            draw_band(cr, at, top, bottom, ready);
+            from = through;
         }
+    }
+
+    // Waits until the picture's first rows are in, and marks the surface
+    // dirty for those that came in since it was last drawn from.
+    int take_rows(int rows) {
+        int ready = picture_->wait_for_rows(rows);
+        if (ready != rows_drawn_) {
+            cairo_surface_mark_dirty(picture_->surface());
+            rows_drawn_ = ready;
+        }
+        return ready;
+    }
+
+    void draw_band(cairo_t* cr, const PicturePlacement& at, double top, double bottom, int rows) {
+        cairo_save(cr);
+        cairo_rectangle(cr, 0, top, width(), bottom - top);
+        cairo_clip(cr);
+        draw_picture(cr, *picture_, rows, at, width(), height());
+        cairo_restore(cr);
     }
 
     // The decoded rows the area to draw shows, and those below them that
@@ -327,8 +343,7 @@ class PictureView {
         if (gdk_screen_is_composited(screen)) return true;
         cairo_rectangle_int_t on_screen =
             screen_seen_from(screen, screen_origin(gtk_widget_get_window(widget())));
-        cairo_rectangle_int_t area{0, 0, gtk_widget_get_allocated_width(widget()),
-                                   gtk_widget_get_allocated_height(widget())};
+        cairo_rectangle_int_t area{0, 0, width(), height()};
         if (!gdk_rectangle_intersect(&on_screen, &area, &area)) return false;
         cairo_rectangle(cr, area.x, area.y, area.width, area.height);
         cairo_clip(cr);
