@@ -160,7 +160,7 @@ void report(const Options& options, orn::figure::frm1& form,
 }  // namespace
 
 int main(int argc, char** argv) {
-    orn::gtk::choose_look(orn::gtk::Look::classic);  // as ornfig looks
+    orn::gtk::use_classic_look();  // as ornfig looks
     orn::gtk::GtkBackend backend(argc, argv, "bench_zoom_step");
     Options options = parse_options(argc, argv);
     orn::Toolkit toolkit(backend, "bench_zoom_step", orn::from_utf8(options.item));

@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     if (command.action != orn::CommandAction::run)
         return orn::answer_option(command.action, "ornfig", kUsage, stdout);
 
-    orn::gtk::choose_look(orn::gtk::Look::classic);
+    orn::gtk::use_classic_look();
     // The figure decodes on another core while GTK starts and the window is
     // made; the core then loads what the buttons' captions need.
     orn::decode_picture_ahead(

@@ -874,11 +874,9 @@ struct GtkBackend::Impl {
     BrowserFactory browser_factory;
 };
 
-void choose_look(Look look) {
-    if (look == Look::desktop) return;
+void use_classic_look() {
     // GTK takes the theme GTK_THEME names over the desktop's, and looks it
     // up among the program's resources first, where this one is compiled in.
-    // A theme the user names there is theirs to keep.
     orn_classic_look_register_resource();
     g_setenv("GTK_THEME", kClassicLookTheme, FALSE);
 }

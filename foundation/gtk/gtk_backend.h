@@ -24,17 +24,14 @@ using BrowserFactory =
 // calls it on a thread that would otherwise be idle.
 void load_font_configuration();
 
-// How the windows look. The desktop's GTK theme is a style sheet of
-// thousands of rules that takes about 15 ms to load at start-up; a window
-// of buttons and pictures needs a few, which the classic look brings in
-// under a millisecond. It has no rules for menus or text entries, so
-// windows with an HTML view keep the desktop's look.
-enum class Look { desktop, classic };
-
-// Chooses the look before GTK starts, unless the user has named a theme in
-// GTK_THEME. It tells GTK through the environment, so it is called before
-// the program starts any thread.
-void choose_look(Look look);
+// Gives the windows the classic look: a light grey window and raised
+// buttons, a GTK theme of a few rules compiled into the program. The
+// desktop's theme is thousands of rules that take about 15 ms to load at
+// start-up. The classic look has no rules for menus or text entries, so
+// windows with an HTML view keep the desktop's. A theme the user names in
+// GTK_THEME is kept. It tells GTK through the environment, so it is called
+// before GTK starts and before the program starts any thread.
+void use_classic_look();
 
 class GtkBackend : public Backend {
   public:
