@@ -303,6 +303,9 @@ class PictureView {
             if (bottom <= top) continue;
             draw_band(cr, at, top, bottom, ready);
             from = through;
+            // Sent now, the band is uploaded while the next rows decode,
+            // rather than with all the others when the frame ends.
+            if (!last) gdk_display_flush(gtk_widget_get_display(widget()));
         }
     }
 
