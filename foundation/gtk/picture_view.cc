@@ -1,0 +1,187 @@
+#include "gtk/picture_view.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <utility>
+
+#include "gtk/gtk_backend.h"
+#include "gtk/screen_area.h"
+
+namespace orn::gtk {
+
+PicturePlacement place_picture(const Picture& picture, int width, int height, bool stretch,
+                               bool centred) {
+    double decoded_width = picture.decoded_width(), decoded_height = picture.decoded_height();
+    double shown_width = stretch ? width : picture.width();
+    double shown_height = stretch ? height : picture.height();
+    return {shown_width / decoded_width,
+            shown_height / decoded_height,
+            centred ? std::floor((width - shown_width) / 2) : 0,
+            centred ? std::floor((height - shown_height) / 2) : 0,
+            shown_width,
+            shown_height};
+}
+
+void draw_picture(cairo_t* cr, const Picture& picture, int rows, const PicturePlacement& at,
+                  int width, int height) {
+    if (rows <= 0) return;
+    bool partial = rows < picture.decoded_height();
+    cairo_save(cr);
+    cairo_rectangle(cr, 0, 0, width, height);
+    cairo_clip(cr);
+    cairo_rectangle(cr, at.x, at.y, at.width, partial ? std::floor(rows * at.scale_y) : at.height);
+    cairo_clip(cr);
+    cairo_translate(cr, at.x, at.y);
+    cairo_scale(cr, at.scale_x, at.scale_y);
+    // Rows still being written are outside the source, so nothing reads them.
+    cairo_surface_t* source = partial ? cairo_surface_create_for_rectangle(
+                                            picture.surface(), 0, 0, picture.decoded_width(), rows)
+                                      : cairo_surface_reference(picture.surface());
+    cairo_set_source_surface(cr, source, 0, 0);
+    cairo_pattern_t* pattern = cairo_get_source(cr);
+    // One decoded pixel per screen pixel needs no filter and stays sharp.
+    bool one_to_one = at.scale_x == 1.0 && at.scale_y == 1.0;
+    cairo_pattern_set_filter(pattern, one_to_one ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
+    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
+    cairo_paint(cr);
+    cairo_restore(cr);
+    cairo_surface_destroy(source);
+}
+
+PictureView::PictureView(ControlEvents& events) : events_(events), area_(gtk_drawing_area_new()) {
+    gtk_widget_add_events(widget(),
+                          GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_BUTTON_MOTION_MASK);
+    // After the class's handlers, as ButtonFace draws.
+    connect_signal<&PictureView::on_draw>(area_.get(), "draw", this, true);
+    connect_signal<&PictureView::on_button_press>(area_.get(), "button-press-event", this, true);
+}
+
+PictureView::~PictureView() {
+    disconnect_handlers(area_.get(), this);
+}
+
+void PictureView::set_picture(std::shared_ptr<const Picture> picture) {
+    picture_ = std::move(picture);
+    rows_drawn_ = 0;
+    gtk_widget_queue_draw(widget());
+}
+
+void PictureView::set_stretch(bool stretch) {
+    stretch_ = stretch;
+    gtk_widget_queue_draw(widget());
+}
+
+PicturePlacement PictureView::placement() const {
+    return place_picture(*picture_, width(), height(), stretch_, false);
+}
+
+bool PictureView::on_draw(cairo_t* cr) {
+    if (!picture_ || !clip_to_screen(cr)) return true;
+    PicturePlacement at = placement();
+    int wanted = rows_shown(cr, at);
+    // The buttons' captions, drawn next in the same frame, need the
+    // font configuration: loaded now, it costs nothing while the rows
+    // come in (the decoding thread loads it after them, too late).
+    if (picture_->decoded_rows_ready() < wanted) load_font_configuration();
+    draw_as_rows_come(cr, at, wanted);
+    return true;
+}
+
+// Draws the picture band by band as its rows come in, each band once
+// the rows its filter reads are in, so that drawing overlaps decoding.
+// GTK shows the frame only when it is whole, never half a picture.
+void PictureView::draw_as_rows_come(cairo_t* cr, const PicturePlacement& at, int wanted) {
+    int from = 0;   // the first decoded row whose pixels are still to draw
+    int ready = 0;  // each wait is for a row more than the last one had
+    for (bool last = false; !last;) {
+        ready = take_rows(std::min(wanted, std::max(ready, from + kFilterReachRows) + 1));
+        last = ready >= wanted;
+        int through = last ? ready : ready - kFilterReachRows;
+        double top = from == 0 ? 0 : at.y + std::floor(from * at.scale_y);
+        double bottom = last ? height() : at.y + std::floor(through * at.scale_y);
+        if (bottom <= top) continue;
+        draw_band(cr, at, top, bottom, ready);
+        from = through;
+        // Sent now, the band is uploaded while the next rows decode,
+        // rather than with all the others when the frame ends.
+        if (!last) gdk_display_flush(gtk_widget_get_display(widget()));
+    }
+}
+
+// Waits until the picture's first rows are in, and marks the surface
+// dirty for those that came in since it was last drawn from.
+int PictureView::take_rows(int rows) {
+    int ready = picture_->wait_for_rows(rows);
+    if (ready != rows_drawn_) {
+        cairo_surface_mark_dirty(picture_->surface());
+        rows_drawn_ = ready;
+    }
+    return ready;
+}
+
+void PictureView::draw_band(cairo_t* cr, const PicturePlacement& at, double top, double bottom,
+                            int rows) {
+    cairo_save(cr);
+    cairo_rectangle(cr, 0, top, width(), bottom - top);
+    cairo_clip(cr);
+    draw_picture(cr, *picture_, rows, at, width(), height());
+    cairo_restore(cr);
+}
+
+// The decoded rows the area to draw shows, and those below them that
+// the filter reaches.
+int PictureView::rows_shown(cairo_t* cr, const PicturePlacement& at) const {
+    double left = 0, top = 0, right = 0, bottom = 0;
+    cairo_clip_extents(cr, &left, &top, &right, &bottom);
+    double shown = at.scale_y > 0 ? std::ceil((bottom - at.y) / at.scale_y) + kFilterReachRows : 0;
+    return static_cast<int>(std::min<double>(shown, picture_->decoded_height()));
+}
+
+// A zoomed picture may be far larger than the screen: only what lies on
+// the screen is drawn. Without a compositor the rest is exposed (and
+// drawn) once it comes into view; with one, everything is drawn.
+bool PictureView::clip_to_screen(cairo_t* cr) {
+    GdkScreen* screen = gtk_widget_get_screen(widget());
+    if (gdk_screen_is_composited(screen)) return true;
+    cairo_rectangle_int_t on_screen =
+        screen_seen_from(screen, screen_origin(gtk_widget_get_window(widget())));
+    cairo_rectangle_int_t area{0, 0, width(), height()};
+    if (!gdk_rectangle_intersect(&on_screen, &area, &area)) return false;
+    cairo_rectangle(cr, area.x, area.y, area.width, area.height);
+    cairo_clip(cr);
+    return true;
+}
+
+// Two left presses close in time and place make a double click, as on
+// the platform the textbook comes from: the second press is the double
+// click (no mouse-down of its own), and the press after it starts
+// afresh, so four quick clicks are two double clicks. GTK's own double
+// and triple click events would turn the third and fourth into nothing.
+bool PictureView::on_button_press(GdkEventButton* event) {
+    if (event->type != GDK_BUTTON_PRESS) return false;
+    if (completes_double_click(event)) {
+        first_press_time_.reset();
+        events_.control_double_clicked();
+    } else {
+        if (event->button == GDK_BUTTON_PRIMARY) {
+            first_press_time_ = event->time;
+            first_press_x_ = event->x_root;
+            first_press_y_ = event->y_root;
+        }
+        events_.control_mouse_down(static_cast<int>(event->button));
+    }
+    return false;  // the window sees the press too, for dragging
+}
+
+bool PictureView::completes_double_click(const GdkEventButton* event) const {
+    if (event->button != GDK_BUTTON_PRIMARY || !first_press_time_) return false;
+    int time = 400, distance = 5;
+    g_object_get(gtk_widget_get_settings(widget()), "gtk-double-click-time", &time,
+                 "gtk-double-click-distance", &distance, nullptr);
+    return event->time - *first_press_time_ <= static_cast<guint32>(time) &&
+           std::abs(event->x_root - first_press_x_) <= distance &&
+           std::abs(event->y_root - first_press_y_) <= distance;
+}
+
+}  // namespace orn::gtk
