@@ -3,8 +3,9 @@
 # textbook's figures: the tree ornfig-tree.sh lays out (what ornfig reads
 # there, byte for byte) and that bench_zoom_step opens it and times every
 # step; and, where the shared first-frame harness is installed, that
-# window-complete.sh measures ornfig against gtk-hello. The zoom part needs
-# a display; without one it is skipped (exit 77).
+# window-complete.sh measures ornfig against gtk-hello and ab-ornfig.sh two
+# binaries in turns. The zoom part needs a display; without one it is
+# skipped (exit 77).
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd -P)
 repo=$(cd "$here/.." && pwd -P)
@@ -72,6 +73,13 @@ if [[ -x $harness/first-frame.sh ]] && pkg-config --exists xdamage xext; then
     check "window complete measured" \
         grep -qE '^ornfig figure.jpg window complete: +[0-9.]+ \[' <<<"$output"
     check "gtk-hello measured" grep -qE '^gtk-hello first frame: +[0-9.]+ \[' <<<"$output"
+    # ab-ornfig.sh, once each in turns, on the inputs made above
+    output=$("$here/ab-ornfig.sh" -n 1 "$ornfig" "$ornfig" "$work/bench" figure 2>&1)
+    echo "$output" | tail -n 3
+    for side in A B; do
+        check "A/B measures $side" \
+            grep -qE "^figure +$side +[0-9.]+ +[0-9.]+ +[0-9.]+ +[0-9.]+$" <<<"$output"
+    done
 else
     echo "no first-frame harness at $harness (or no libxdamage-dev): window-complete.sh not run" >&2
 fi
