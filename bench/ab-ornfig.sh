@@ -40,22 +40,6 @@ ORNFIG=$binary_a bench_prepare "$out"
 timeline=$(mktemp)
 trap 'rm -f "$timeline"' EXIT
 
-# The value of KEY=VALUE among first-frame.sh's words.
-field() { tr ' ' '\n' <<<"$2" | sed -n "s/^$1=//p"; }
-
-# The damage time of the first grab from which on every grab differs from
-# the final screen in at most $1 tiles; NA if there is none.
-complete_ms() {
-    awk -F'\t' -v allowed="$1" '
-        NR == 1 || /^#/ { next }
-        { time[++n] = $3; off[n] = $6 }
-        END {
-            at = "NA"
-            for (i = n; i >= 1 && off[i] <= allowed; i--) at = time[i]
-            print at
-        }' "$timeline"
-}
-
 results=$out/ab.tsv
 printf 'case\tbinary\trun\tfirst_frame_ms\tmap_ms\tcomplete_ms\trss_mb\tothers_pct\n' >"$results"
 for case in "${cases[@]}"; do
@@ -65,12 +49,10 @@ for case in "${cases[@]}"; do
             [[ $side == B ]] && binary=$binary_b
             line=$("$bench_harness/first-frame.sh" --wm --settle 400 --timeline "$timeline" -- \
                 env WINEPREFIX="$bench_prefix" "$binary" "C:\\Bench\\htm\\$case.htm")
-            width=$(field win "$line")
-            width=${width%x*}
             printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$case" "$side" "$run" \
-                "$(field first_frame_ms "$line")" "$(field map_ms "$line")" \
-                "$(complete_ms $(((${width:-0} + 15) / 16)))" "$(field rss_mb "$line")" \
-                "$(field others_pct "$line")" >>"$results"
+                "$(bench_field first_frame_ms "$line")" "$(bench_field map_ms "$line")" \
+                "$(bench_complete_ms "$timeline" "$line")" "$(bench_field rss_mb "$line")" \
+                "$(bench_field others_pct "$line")" >>"$results"
         done
     done
 done

@@ -14,6 +14,14 @@
 #                          (default ${TMPDIR:-/tmp}/ornfig-bench, made and
 #                          resolved) or ends with the usage; then
 #                          bench_prepare "$bench_out".
+#   bench_field KEY LINE   the value of KEY=VALUE among first-frame.sh's words
+#   bench_complete_ms TIMELINE LINE
+#                          when the window of a first-frame.sh run (LINE,
+#                          with its --timeline TIMELINE) was complete: the
+#                          damage time of the first grab from which on every
+#                          grab differs from the final screen in no more
+#                          tiles than one row across the window (the title's
+#                          text, which the caption ticker changes); NA if none
 # The shared harness is at /work/shared/bench unless BENCH_HARNESS says where.
 
 bench_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd -P)
@@ -61,4 +69,20 @@ bench_prepare() {
         echo "bench: no ornfig at $bench_ornfig" >&2
         return 1
     fi
+}
+
+bench_field() { tr ' ' '\n' <<<"$2" | sed -n "s/^$1=//p"; }
+
+bench_complete_ms() {
+    local width
+    width=$(bench_field win "$2")
+    width=${width%x*}
+    awk -F'\t' -v allowed=$(((${width:-0} + 15) / 16)) '
+        NR == 1 || /^#/ { next }
+        { time[++n] = $3; off[n] = $6 }
+        END {
+            at = "NA"
+            for (i = n; i >= 1 && off[i] <= allowed; i--) at = time[i]
+            print at
+        }' "$1"
 }

@@ -31,34 +31,15 @@ fi
 timeline=$(mktemp)
 trap 'rm -f "$timeline"' EXIT
 
-# The value of KEY=VALUE among first-frame.sh's words.
-field() { tr ' ' '\n' <<<"$2" | sed -n "s/^$1=//p"; }
-
-# The damage time of the first grab from which on every grab differs from
-# the final screen in at most $1 tiles; NA if there is none.
-complete_ms() {
-    awk -F'\t' -v allowed="$1" '
-        NR == 1 || /^#/ { next }
-        { time[++n] = $3; off[n] = $6 }
-        END {
-            at = "NA"
-            for (i = n; i >= 1 && off[i] <= allowed; i--) at = time[i]
-            print at
-        }' "$timeline"
-}
-
 results=$out/window-complete.tsv
 printf 'run\tgtk_hello_first_frame_ms\tornfig_complete_ms\tornfig_first_frame_ms\tothers_pct\n' >"$results"
 for ((run = 1; run <= runs; run++)); do
     hello_line=$("$bench_harness/first-frame.sh" --wm --settle 1000 -- "$hello")
     line=$("$bench_harness/first-frame.sh" --wm --settle 1000 --timeline "$timeline" -- \
         env WINEPREFIX="$bench_prefix" "$bench_ornfig" 'C:\Bench\htm\figure.htm')
-    width=$(field win "$line")
-    width=${width%x*}
-    allowed=$(((${width:-0} + 15) / 16))
-    printf '%s\t%s\t%s\t%s\t%s\n' "$run" "$(field first_frame_ms "$hello_line")" \
-        "$(complete_ms "$allowed")" "$(field first_frame_ms "$line")" \
-        "$(field others_pct "$line")" >>"$results"
+    printf '%s\t%s\t%s\t%s\t%s\n' "$run" "$(bench_field first_frame_ms "$hello_line")" \
+        "$(bench_complete_ms "$timeline" "$line")" "$(bench_field first_frame_ms "$line")" \
+        "$(bench_field others_pct "$line")" >>"$results"
 done
 
 python3 - "$results" <<'EOF'
