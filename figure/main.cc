@@ -1,9 +1,11 @@
 // ornfig: shows one figure of the textbook, named by its item path.
 #include <cstdio>
+#include <memory>
 
 #include "figure/config.h"
 #include "figure/frm1.h"
-#include "gtk/gtk_backend.h"
+#include "gtk/before_gtk.h"
+#include "gtk/gtk_module.h"
 #include "runtime/command_line.h"
 #include "runtime/picture.h"
 #include "runtime/toolkit.h"
@@ -33,15 +35,16 @@ int main(int argc, char** argv) {
         return orn::answer_option(command.action, "ornfig", kUsage, stdout);
 
     orn::gtk::use_classic_look();
-    // The figure decodes on another core while GTK starts and the window is
-    // made; the core then loads what the buttons' captions need.
+    // The figure decodes on another core while GTK is loaded and started and
+    // the window is made; the core then loads what the buttons' captions need.
     orn::decode_picture_ahead(
         [argument = command.argument] { return orn::figure::locate_figure_file(argument); },
         orn::figure::kStartZoomPercent / 100.0, orn::gtk::load_font_configuration);
 
-    orn::gtk::GtkBackend backend(argc, argv, "ornfig");
+    std::unique_ptr<orn::Backend> backend =
+        orn::gtk::load_gtk_backend("ornfig-gtk.so", argc, argv, "ornfig");
     // GTK has taken its own options (--display ...) out of argv by now.
-    orn::Toolkit toolkit(backend, "ornfig", orn::parse_command_line(argc, argv).argument);
+    orn::Toolkit toolkit(*backend, "ornfig", orn::parse_command_line(argc, argv).argument);
     orn::figure::frm1 form(toolkit);
     return toolkit.run([&] { form.Form_Initialize(); });
 }

@@ -1,6 +1,5 @@
 #include "gtk/gtk_backend.h"
 
-#include <fontconfig/fontconfig.h>
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 #include <unistd.h>
@@ -36,8 +35,6 @@ constexpr int kFrameExtentsTimeoutMs = 500;
 constexpr int kGeometrySettleMs = 500;
 // The narrowest client area the user can give a sizable window, in pixels.
 constexpr int kMinUserClientWidth = 120;
-// The theme name the classic look is compiled in under.
-constexpr char kClassicLookTheme[] = "Ornlux";
 
 constexpr const char* kStyleSheet = R"css(
 .orn-button { min-height: 0; min-width: 0; padding: 0; }
@@ -636,27 +633,22 @@ struct GtkBackend::Impl {
     BrowserFactory browser_factory;
 };
 
-void use_classic_look() {
-    // GTK takes the theme GTK_THEME names over the desktop's, and looks it
-    // up among the program's resources first, where this one is compiled in.
-    orn_classic_look_register_resource();
-    g_setenv("GTK_THEME", kClassicLookTheme, FALSE);
-}
-
-void load_font_configuration() {
-    FcInit();
-}
-
 GtkBackend::GtkBackend(int& argc, char**& argv, const std::string& program_name)
     : impl_(std::make_unique<Impl>()) {
     impl_->program_name = program_name;
     // Placing, keeping above and moving windows work on X11 (also through
     // XWayland), not on a native Wayland connection.
     gdk_set_allowed_backends("x11");
+    // The classic look's theme, among the resources where GTK looks for the
+    // theme GTK_THEME names before it looks in the theme folders.
+    orn_classic_look_register_resource();
     if (!gtk_init_check(&argc, &argv)) {
         std::fprintf(stderr, "%s: cannot open the display (is DISPLAY set?)\n",
                      program_name.c_str());
-        std::exit(1);
+        // Not exit(): the figure may still be decoding on another thread,
+        // into what static destructors would free.
+        std::fflush(nullptr);
+        _exit(1);
     }
     GtkCssProvider* css = gtk_css_provider_new();
     gtk_css_provider_load_from_data(css, kStyleSheet, -1, nullptr);

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <utility>
 
-#include "gtk/gtk_backend.h"
+#include "gtk/before_gtk.h"
 #include "gtk/screen_area.h"
 
 namespace orn::gtk {
