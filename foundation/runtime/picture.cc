@@ -1,11 +1,11 @@
 #include "runtime/picture.h"
 
-#include <gdk-pixbuf/gdk-pixbuf.h>
 // jpeglib.h needs size_t and FILE declared before it.
-#include <jerror.h>
-#include <jpeglib.h>
 #include <cstddef>
 #include <cstdio>
+
+#include <jerror.h>
+#include <jpeglib.h>
 
 #include <algorithm>
 #include <atomic>
@@ -146,39 +146,6 @@ class FileBytes {
         return true;
     }
 };
-
-// RGB rows of a pixbuf into a cairo image surface (the form cairo draws
-// from without converting again at every repaint).
-cairo_surface_t* surface_from_pixbuf(GdkPixbuf* pixbuf) {
-    int width = gdk_pixbuf_get_width(pixbuf);
-    int height = gdk_pixbuf_get_height(pixbuf);
-    int channels = gdk_pixbuf_get_n_channels(pixbuf);
-    bool alpha = gdk_pixbuf_get_has_alpha(pixbuf);
-    cairo_surface_t* surface =
-        cairo_image_surface_create(alpha ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, width, height);
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(surface);
-        return nullptr;
-    }
-    cairo_surface_flush(surface);
-    const guchar* source = gdk_pixbuf_read_pixels(pixbuf);
-    int source_stride = gdk_pixbuf_get_rowstride(pixbuf);
-    unsigned char* target = cairo_image_surface_get_data(surface);
-    int target_stride = cairo_image_surface_get_stride(surface);
-    for (int y = 0; y < height; ++y) {
-        const guchar* in = source + static_cast<std::size_t>(y) * source_stride;
-        auto* out =
-            reinterpret_cast<std::uint32_t*>(target + static_cast<std::size_t>(y) * target_stride);
-        for (int x = 0; x < width; ++x, in += channels) {
-            std::uint32_t a = alpha ? in[3] : 0xFF;
-            // Premultiplied, as cairo keeps ARGB32.
-            std::uint32_t r = in[0] * a / 255, g = in[1] * a / 255, b = in[2] * a / 255;
-            out[x] = a << 24 | r << 16 | g << 8 | b;
-        }
-    }
-    cairo_surface_mark_dirty(surface);
-    return surface;
-}
 
 // Cairo's RGB24 pixel is a native 32-bit word 0xXXRRGGBB; libjpeg writes
 // the same bytes when asked for B, G, R, X (little-endian) or X, R, G, B.
@@ -589,21 +556,6 @@ void decode_picture_ahead(std::function<Text()> locate, double display_scale,
             }
         },
         std::move(afterwards));
-}
-
-std::shared_ptr<const Picture> load_picture_resource(const std::string& host_path) {
-    GError* error = nullptr;
-    GdkPixbuf* pixbuf = gdk_pixbuf_new_from_file(host_path.c_str(), &error);
-    if (!pixbuf) {
-        std::string reason = error ? error->message : "";
-        g_clear_error(&error);
-        invalid_picture(from_utf8(host_path), host_path, reason);
-    }
-    cairo_surface_t* surface = surface_from_pixbuf(pixbuf);
-    int width = gdk_pixbuf_get_width(pixbuf), height = gdk_pixbuf_get_height(pixbuf);
-    g_object_unref(pixbuf);
-    if (!surface) out_of_memory(from_utf8(host_path), host_path, "no memory for the picture");
-    return std::make_shared<const Picture>(width, height, surface);
 }
 
 }  // namespace orn

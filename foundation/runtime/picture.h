@@ -92,8 +92,4 @@ std::shared_ptr<const Picture> load_picture_file(const std::string& host_path,
 void decode_picture_ahead(std::function<Text()> locate, double display_scale,
                           std::function<void()> afterwards = nullptr);
 
-// A picture from an image file of any format gdk-pixbuf reads (PNG for the
-// programs' own button images), at its full size.
-std::shared_ptr<const Picture> load_picture_resource(const std::string& host_path);
-
 }  // namespace orn
