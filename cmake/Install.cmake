@@ -80,7 +80,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # are loaded when the first sound plays and so are not linked (libcanberra0
 # brings its ALSA driver), the fonts the button texts ask for ("Times New
 # Roman" is matched by Liberation Serif) and the icon theme whose folders the
-# icons go into. Figures are decoded by libjpeg62-turbo and the button images
+# icons go into. Figures are decoded by libjpeg62-turbo and the window icons
 # by gdk-pixbuf's built-in PNG loader, and the HTML engine's helper processes
 # come with libwebkit2gtk-4.1-0, all of which shlibdeps finds.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
