@@ -21,11 +21,14 @@
 #include <optional>
 #include <string_view>
 
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "runtime/errors.h"
 #include "runtime/hostpath.h"
 #include "runtime/jpeg_structure.h"
+#include "runtime/side_task.h"
 
 namespace orn {
 
@@ -45,6 +48,20 @@ constexpr std::size_t kBytesPerDecodedPixel = 4;
 [[noreturn]] void out_of_memory(const Text& windows_path, const std::string& host_path,
                                 const std::string& what) {
     raise_error(ErrorCode::OutOfMemory, describe_path(windows_path, host_path) + ": " + what);
+}
+
+// Maps the pages of a fresh buffer in one call rather than one fault per
+// page as it is first written. At start-up the figure is read and decoded
+// while the main thread loads GTK, and each of those faults would wait for
+// the process's memory-map lock behind the loader's mmap calls.
+void prefault(char* start, std::size_t size) {
+    auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    auto address = reinterpret_cast<std::uintptr_t>(start);
+    std::size_t skip = (page - address % page) % page;  // to the first whole page
+    if (size <= skip) return;
+    std::size_t whole = (size - skip) / page * page;
+    // Older kernels do not know the advice: the pages then come one by one.
+    if (whole > 0) madvise(start + skip, whole, MADV_POPULATE_WRITE);
 }
 
 // A 64-bit hash of a file's bytes that tells whether it changed since the
@@ -143,6 +160,7 @@ class FileBytes {
         if (!grown) return false;
         (void)data_.release();  // realloc has let it go
         data_.reset(grown);
+        prefault(grown + size_, capacity - size_);
         return true;
     }
 };
@@ -250,6 +268,7 @@ DecodeOutcome start_decode(JpegDecode* decode, const unsigned char* bytes, std::
     cairo_surface_flush(decode->surface);
     decode->pixels = cairo_image_surface_get_data(decode->surface);
     decode->stride = static_cast<std::size_t>(cairo_image_surface_get_stride(decode->surface));
+    prefault(reinterpret_cast<char*>(decode->pixels), decode->stride * info.output_height);
     jpeg_start_decompress(&info);
     decode->cmyk_row = decode->cmyk ? info.mem->alloc_sarray(reinterpret_cast<j_common_ptr>(&info),
                                                              JPOOL_IMAGE, info.output_width * 4, 1)
@@ -321,20 +340,19 @@ class DecodedPictures {
         std::lock_guard lock(mutex_);
         std::promise<void> handed_over;
         ahead_handed_over_ = handed_over.get_future().share();
-        ahead_ = std::async(
-            std::launch::async, [work = std::move(work), afterwards = std::move(afterwards),
-                                 handed_over = std::move(handed_over)]() mutable {
-                std::function<void()> rest;
-                try {
-                    rest = work();
-                } catch (...) {
-                    handed_over.set_value();  // nobody may wait for a hand-over that never comes
-                    throw;
-                }
-                handed_over.set_value();
-                if (rest) rest();
-                if (afterwards) afterwards();
-            });
+        ahead_ = SideTask([work = std::move(work), afterwards = std::move(afterwards),
+                           handed_over = std::move(handed_over)]() mutable {
+            std::function<void()> rest;
+            try {
+                rest = work();
+            } catch (...) {
+                handed_over.set_value();  // nobody may wait for a hand-over that never comes
+                throw;
+            }
+            handed_over.set_value();
+            if (rest) rest();
+            if (afterwards) afterwards();
+        });
     }
     // The decode started ahead has handed its picture over or ended (or
     // was never started); its rows may still be coming.
@@ -351,7 +369,7 @@ class DecodedPictures {
     void decode_in_background(std::function<void()> rest) {
         wait_for(background_);
         std::lock_guard lock(mutex_);
-        background_ = std::async(std::launch::async, std::move(rest));
+        background_ = SideTask(std::move(rest));
     }
 
   private:
@@ -359,18 +377,18 @@ class DecodedPictures {
     DecodeKey key_;
     std::weak_ptr<const Picture> weak_;
     std::shared_ptr<const Picture> held_;
-    std::future<void> ahead_;
+    SideTask ahead_;
     std::shared_future<void> ahead_handed_over_;
-    std::future<void> background_;
+    SideTask background_;
 
     // Waits until a task started before (if any) has ended.
-    void wait_for(std::future<void>& task) {
-        std::future<void> running;
+    void wait_for(SideTask& task) {
+        SideTask running;
         {
             std::lock_guard lock(mutex_);
             running = std::move(task);
         }
-        if (running.valid()) running.wait();
+        running.wait();
     }
 };
 
