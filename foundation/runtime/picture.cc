@@ -268,7 +268,6 @@ DecodeOutcome start_decode(JpegDecode* decode, const unsigned char* bytes, std::
     cairo_surface_flush(decode->surface);
     decode->pixels = cairo_image_surface_get_data(decode->surface);
     decode->stride = static_cast<std::size_t>(cairo_image_surface_get_stride(decode->surface));
-    prefault(reinterpret_cast<char*>(decode->pixels), decode->stride * info.output_height);
     jpeg_start_decompress(&info);
     decode->cmyk_row = decode->cmyk ? info.mem->alloc_sarray(reinterpret_cast<j_common_ptr>(&info),
                                                              JPOOL_IMAGE, info.output_width * 4, 1)
@@ -284,6 +283,11 @@ DecodeOutcome decode_rows(JpegDecode* decode, JDIMENSION until) {
     jpeg_decompress_struct& info = decode->info;
     const JDIMENSION end = std::min(until, info.output_height);
     if (setjmp(decode->failed)) return decode_failed(decode);
+    // Only the rows about to be decoded: mapping the whole surface at once
+    // would hold it all while both copies of the file are still read in.
+    if (end > info.output_scanline)
+        prefault(reinterpret_cast<char*>(decode->pixels + info.output_scanline * decode->stride),
+                 (end - info.output_scanline) * decode->stride);
     constexpr int kRowsAtOnce = 16;
     JSAMPROW rows[kRowsAtOnce];
     while (info.output_scanline < end) {
