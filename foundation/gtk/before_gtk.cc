@@ -5,6 +5,14 @@
 
 namespace orn::gtk {
 
+namespace {
+
+// The theme name the classic look is compiled in under (its resource path
+// in classic_look.gresource.xml).
+constexpr char kClassicLookTheme[] = "Ornlux";
+
+}  // namespace
+
 void load_font_configuration() {
     FcInit();
 }

@@ -19,7 +19,4 @@ void load_font_configuration();
 // before GTK starts and before the program starts any thread.
 void use_classic_look();
 
-// The theme name the classic look is compiled in under.
-inline constexpr char kClassicLookTheme[] = "Ornlux";
-
 }  // namespace orn::gtk
