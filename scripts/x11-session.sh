@@ -3,7 +3,8 @@
 #
 #   orn_x11_session [--force]  when DISPLAY is unset (or with --force), starts
 #                              Xvfb and openbox, exports DISPLAY, and stops both
-#                              when the calling script exits.
+#                              when the calling script exits. Xvfb takes the
+#                              options in ORN_XVFB_OPTIONS too (word-split).
 #   orn_on_exit COMMAND        runs COMMAND when the calling script exits
 #                              (commands run last-registered first); this
 #                              owns the script's EXIT trap.
@@ -58,7 +59,8 @@ orn_x11_session() {
     orn_on_exit "rm -rf '$dir'"
 
     # -displayfd: Xvfb picks a free display and writes its number to fd 3.
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
+    # shellcheck disable=SC2086 # options, one word each
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp ${ORN_XVFB_OPTIONS:-} \
         3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
     local xvfb=$!
     orn_on_exit "orn_stop_pid $xvfb"

@@ -23,8 +23,16 @@ PicturePlacement place_picture(const Picture& picture, int width, int height, bo
             shown_height};
 }
 
+namespace {
+
+bool one_to_one(const PicturePlacement& at) {
+    return at.scale_x == 1.0 && at.scale_y == 1.0;
+}
+
+}  // namespace
+
 void draw_picture(cairo_t* cr, const Picture& picture, int rows, const PicturePlacement& at,
-                  int width, int height) {
+                  int width, int height, const SharedPixmap* pixmap) {
     if (rows <= 0) return;
     bool partial = rows < picture.decoded_height();
     cairo_save(cr);
@@ -34,6 +42,14 @@ void draw_picture(cairo_t* cr, const Picture& picture, int rows, const PicturePl
     cairo_clip(cr);
     cairo_translate(cr, at.x, at.y);
     cairo_scale(cr, at.scale_x, at.scale_y);
+    if (pixmap && one_to_one(at)) {
+        // Pixel for pixel, the clip keeps out the rows still being written.
+        cairo_set_source_surface(cr, pixmap->surface(), 0, 0);
+        cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+        cairo_paint(cr);
+        cairo_restore(cr);
+        return;
+    }
     // Rows still being written are outside the source, so nothing reads them.
     cairo_surface_t* source = partial ? cairo_surface_create_for_rectangle(
                                             picture.surface(), 0, 0, picture.decoded_width(), rows)
@@ -41,8 +57,7 @@ void draw_picture(cairo_t* cr, const Picture& picture, int rows, const PicturePl
     cairo_set_source_surface(cr, source, 0, 0);
     cairo_pattern_t* pattern = cairo_get_source(cr);
     // One decoded pixel per screen pixel needs no filter and stays sharp.
-    bool one_to_one = at.scale_x == 1.0 && at.scale_y == 1.0;
-    cairo_pattern_set_filter(pattern, one_to_one ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
+    cairo_pattern_set_filter(pattern, one_to_one(at) ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
     cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
     cairo_paint(cr);
     cairo_restore(cr);
@@ -63,6 +78,9 @@ PictureView::~PictureView() {
 
 void PictureView::set_picture(std::shared_ptr<const Picture> picture) {
     picture_ = std::move(picture);
+    // Made now, while the window is still being set up: in the first draw
+    // the round trip would wait for the server to map and decorate it.
+    pixmap_ = picture_ ? SharedPixmap::create(widget(), picture_->surface()) : nullptr;
     rows_drawn_ = 0;
     gtk_widget_queue_draw(widget());
 }
@@ -125,7 +143,7 @@ void PictureView::draw_band(cairo_t* cr, const PicturePlacement& at, double top,
     cairo_save(cr);
     cairo_rectangle(cr, 0, top, width(), bottom - top);
     cairo_clip(cr);
-    draw_picture(cr, *picture_, rows, at, width(), height());
+    draw_picture(cr, *picture_, rows, at, width(), height(), pixmap_.get());
     cairo_restore(cr);
 }
 

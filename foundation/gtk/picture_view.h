@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "gtk/gobject_glue.h"
+#include "gtk/shared_pixmap.h"
 #include "runtime/backend.h"
 #include "runtime/picture.h"
 
@@ -28,8 +29,10 @@ PicturePlacement place_picture(const Picture& picture, int width, int height, bo
 // Draws the first `rows` decoded rows of a picture into a widget (all of
 // them but while the rest is still being decoded). Only the clip region
 // that GTK asks for is computed, so a huge zoom costs what is visible.
+// `pixmap`, when given, holds the same pixels on the server and is drawn
+// from instead; only at one decoded pixel per screen pixel.
 void draw_picture(cairo_t* cr, const Picture& picture, int rows, const PicturePlacement& at,
-                  int width, int height);
+                  int width, int height, const SharedPixmap* pixmap = nullptr);
 
 class PictureView {
   public:
@@ -66,7 +69,8 @@ class PictureView {
     ControlEvents& events_;
     ObjectRef<GtkWidget> area_;
     std::shared_ptr<const Picture> picture_;
-    int rows_drawn_ = 0;  // decoded rows known to hold pixels, marked dirty
+    std::unique_ptr<SharedPixmap> pixmap_;  // the picture's pixels on the server, if it can
+    int rows_drawn_ = 0;                    // decoded rows known to hold pixels, marked dirty
     bool stretch_ = false;
 };
 

@@ -28,6 +28,7 @@
 #include "runtime/errors.h"
 #include "runtime/hostpath.h"
 #include "runtime/jpeg_structure.h"
+#include "runtime/shared_surface.h"
 #include "runtime/side_task.h"
 
 namespace orn {
@@ -253,9 +254,8 @@ DecodeOutcome start_decode(JpegDecode* decode, const unsigned char* bytes, std::
     info.mem->max_memory_to_use = static_cast<long>(memory_limit);
     jpeg_calc_output_dimensions(&info);
 
-    decode->surface =
-        cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(info.output_width),
-                                   static_cast<int>(info.output_height));
+    decode->surface = create_shareable_surface(static_cast<int>(info.output_width),
+                                               static_cast<int>(info.output_height));
     cairo_status_t status = cairo_surface_status(decode->surface);
     if (status != CAIRO_STATUS_SUCCESS) {
         std::snprintf(decode->message, sizeof decode->message, "%s",

@@ -23,6 +23,7 @@
 
 #include "runtime/errors.h"
 #include "runtime/picture.h"
+#include "runtime/shared_surface.h"
 #include "temp_tree.h"
 
 namespace orn {
@@ -476,6 +477,8 @@ TEST(Picture, PicturesLoadedInARowAreEachCompleted) {
         int last = picture->decoded_height() - 1;
         EXPECT_TRUE(near_colour(pixel(*picture, 16, last / 3), 0xC02020)) << "row " << last / 3;
         EXPECT_TRUE(near_colour(pixel(*picture, 16, last), 0x2020C0)) << "row " << last;
+        // Decoded into memory the display server can map, not a copy of it.
+        EXPECT_GE(shared_segment_of(picture->surface()), 0);
     }
 }
 
