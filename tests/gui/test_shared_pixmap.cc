@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <memory>
 
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
 #include "gtk/shared_pixmap.h"
 #include "gui_session.h"
 #include "runtime/shared_surface.h"
@@ -59,6 +62,13 @@ int pixels_unlike(const gtk::SharedPixmap& pixmap, int width, int height, int pa
     return unlike;
 }
 
+// Processes that have the surface's segment attached: this one and the X server.
+int attachments(cairo_surface_t* surface) {
+    shmid_ds status{};
+    if (shmctl(shared_segment_of(surface), IPC_STAT, &status) != 0) return -1;
+    return static_cast<int>(status.shm_nattch);
+}
+
 TEST(SharedPixmap, TheServerSeesTheClientsPixelsAsTheyAreWritten) {
     if (!gui_session().skip_reason().empty()) GTEST_SKIP() << gui_session().skip_reason();
     constexpr int kWidth = 131, kHeight = 40;
@@ -76,7 +86,13 @@ TEST(SharedPixmap, TheServerSeesTheClientsPixelsAsTheyAreWritten) {
     // Rows decoded after the pixmap was made show without anything sent.
     fill_rows(pixels.pointer, 25, kHeight, 2);
     EXPECT_EQ(pixels_unlike(*pixmap, kWidth, kHeight, 1, 2, 25), 0);
+
+    // Let go, the pixmap leaves the segment to the program alone: a zoom
+    // step after another leaves nothing attached in the server.
+    EXPECT_EQ(attachments(pixels.pointer), 2);
     pixmap.reset();
+    XSync(GDK_DISPLAY_XDISPLAY(gdk_display_get_default()), False);
+    EXPECT_EQ(attachments(pixels.pointer), 1);
     g_object_unref(area);
 }
 
