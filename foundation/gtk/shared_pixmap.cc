@@ -59,13 +59,11 @@ bool lays_out_as_rgb24(Display* display, const Visual* visual, int depth) {
     return matches;
 }
 
-// Whether the display can take pictures as shared pixmaps: asked once, as
-// the answer stays the same for the program's one display.
-bool display_takes_shared_pixmaps(Display* display, const Visual* visual, int depth) {
+// Whether the server can make pixmaps on this program's segments: asked
+// once, as the program has the one display.
+bool server_takes_shared_pixmaps(Display* display) {
     static std::optional<bool> takes;
-    if (!takes)
-        takes = server_is_local(display) && offers_shared_pixmaps(display) &&
-                lays_out_as_rgb24(display, visual, depth);
+    if (!takes) takes = server_is_local(display) && offers_shared_pixmaps(display);
     return *takes;
 }
 
@@ -82,7 +80,8 @@ std::unique_ptr<SharedPixmap> SharedPixmap::create(GtkWidget* widget, cairo_surf
     GdkVisual* visual = gtk_widget_get_visual(widget);
     Visual* xvisual = gdk_x11_visual_get_xvisual(visual);
     int depth = gdk_visual_get_depth(visual);
-    if (!display_takes_shared_pixmaps(display, xvisual, depth)) return nullptr;
+    if (!server_takes_shared_pixmaps(display) || !lays_out_as_rgb24(display, xvisual, depth))
+        return nullptr;
 
     parts->segment.shmid = id;
     parts->segment.shmaddr = reinterpret_cast<char*>(cairo_image_surface_get_data(pixels));
