@@ -27,7 +27,7 @@ TEST(SharedSurface, HoldsPixelsInASegmentThatGoesWithTheSurface) {
     ASSERT_EQ(shmctl(id, IPC_STAT, &status), 0);
     EXPECT_TRUE(status.shm_perm.mode & SHM_DEST);
     EXPECT_EQ(status.shm_nattch, 1u);
-    EXPECT_GE(status.shm_segsz, std::size_t{301 * 4 * 7});
+    EXPECT_GE(status.shm_segsz, std::size_t{301} * 4 * 7);
 
     // Cairo draws into it and the pixels stay where they were put.
     cairo_t* cr = cairo_create(surface);
