@@ -77,10 +77,15 @@ PictureView::~PictureView() {
 }
 
 void PictureView::set_picture(std::shared_ptr<const Picture> picture) {
+    if (picture != picture_) {
+        pixmap_.reset();
+        pixmap_tried_ = false;
+    }
     picture_ = std::move(picture);
-    // Made now, while the window is still being set up: in the first draw
-    // the round trip would wait for the server to map and decorate it.
-    pixmap_ = picture_ ? SharedPixmap::create(widget(), picture_->surface()) : nullptr;
+    // While the window is being set up the server is idle: the pixmap is
+    // made now rather than in the first draw, where its round trip would
+    // wait for the window manager to map and frame the window.
+    if (!gtk_widget_get_mapped(widget())) make_pixmap();
     rows_drawn_ = 0;
     gtk_widget_queue_draw(widget());
 }
@@ -143,8 +148,18 @@ void PictureView::draw_band(cairo_t* cr, const PicturePlacement& at, double top,
     cairo_save(cr);
     cairo_rectangle(cr, 0, top, width(), bottom - top);
     cairo_clip(cr);
+    if (one_to_one(at)) make_pixmap();
     draw_picture(cr, *picture_, rows, at, width(), height(), pixmap_.get());
     cairo_restore(cr);
+}
+
+// The picture's pixels as a pixmap on the server, made once per picture
+// and only for a picture drawn pixel for pixel (or about to be): other
+// zooms draw from the client's pixels through a filter the server lacks.
+void PictureView::make_pixmap() {
+    if (pixmap_tried_ || !picture_) return;
+    pixmap_tried_ = true;
+    pixmap_ = SharedPixmap::create(widget(), picture_->surface());
 }
 
 // The decoded rows the area to draw shows, and those below them that

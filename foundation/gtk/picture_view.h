@@ -59,6 +59,7 @@ class PictureView {
     int take_rows(int rows);
     void draw_band(cairo_t* cr, const PicturePlacement& at, double top, double bottom, int rows);
     int rows_shown(cairo_t* cr, const PicturePlacement& at) const;
+    void make_pixmap();
     bool clip_to_screen(cairo_t* cr);
 
     bool on_button_press(GdkEventButton* event);
@@ -70,7 +71,8 @@ class PictureView {
     ObjectRef<GtkWidget> area_;
     std::shared_ptr<const Picture> picture_;
     std::unique_ptr<SharedPixmap> pixmap_;  // the picture's pixels on the server, if it can
-    int rows_drawn_ = 0;                    // decoded rows known to hold pixels, marked dirty
+    bool pixmap_tried_ = false;
+    int rows_drawn_ = 0;  // decoded rows known to hold pixels, marked dirty
     bool stretch_ = false;
 };
 
