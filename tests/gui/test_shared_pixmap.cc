@@ -12,6 +12,7 @@
 #include "gtk/shared_pixmap.h"
 #include "gui_session.h"
 #include "runtime/shared_surface.h"
+#include "shared_memory.h"
 
 #include <cairo-xlib.h>
 #include <gdk/gdkx.h>
@@ -71,6 +72,7 @@ int attachments(cairo_surface_t* surface) {
 
 TEST(SharedPixmap, TheServerSeesTheClientsPixelsAsTheyAreWritten) {
     if (!gui_session().skip_reason().empty()) GTEST_SKIP() << gui_session().skip_reason();
+    if (!system_v_shared_memory_works()) GTEST_SKIP() << "no System V shared memory here";
     constexpr int kWidth = 131, kHeight = 40;
     Surface pixels{create_shareable_surface(kWidth, kHeight)};
     ASSERT_GE(shared_segment_of(pixels.pointer), 0);
