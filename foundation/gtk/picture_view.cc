@@ -29,6 +29,20 @@ bool one_to_one(const PicturePlacement& at) {
     return at.scale_x == 1.0 && at.scale_y == 1.0;
 }
 
+// What a draw reads the picture's pixels from (a reference of its own).
+cairo_surface_t* picture_source(const Picture& picture, int rows, const SharedPixmap* pixmap,
+                                bool pixel_for_pixel) {
+    // Pixel for pixel, the server's copy serves; the clip keeps out the rows
+    // still being written.
+    if (pixmap && pixel_for_pixel) return cairo_surface_reference(pixmap->surface());
+    // From the client's pixels, rows still being written are outside the
+    // source, so that not even the filter reads them.
+    if (rows < picture.decoded_height())
+        return cairo_surface_create_for_rectangle(picture.surface(), 0, 0, picture.decoded_width(),
+                                                  rows);
+    return cairo_surface_reference(picture.surface());
+}
+
 }  // namespace
 
 void draw_picture(cairo_t* cr, const Picture& picture, int rows, const PicturePlacement& at,
@@ -42,23 +56,14 @@ void draw_picture(cairo_t* cr, const Picture& picture, int rows, const PicturePl
     cairo_clip(cr);
     cairo_translate(cr, at.x, at.y);
     cairo_scale(cr, at.scale_x, at.scale_y);
-    if (pixmap && one_to_one(at)) {
-        // Pixel for pixel, the clip keeps out the rows still being written.
-        cairo_set_source_surface(cr, pixmap->surface(), 0, 0);
-        cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
-        cairo_paint(cr);
-        cairo_restore(cr);
-        return;
-    }
-    // Rows still being written are outside the source, so nothing reads them.
-    cairo_surface_t* source = partial ? cairo_surface_create_for_rectangle(
-                                            picture.surface(), 0, 0, picture.decoded_width(), rows)
-                                      : cairo_surface_reference(picture.surface());
+    bool pixel_for_pixel = one_to_one(at);
+    cairo_surface_t* source = picture_source(picture, rows, pixmap, pixel_for_pixel);
     cairo_set_source_surface(cr, source, 0, 0);
     cairo_pattern_t* pattern = cairo_get_source(cr);
-    // One decoded pixel per screen pixel needs no filter and stays sharp.
-    cairo_pattern_set_filter(pattern, one_to_one(at) ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
-    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
+    // One decoded pixel per screen pixel needs no filter and stays sharp;
+    // scaled, the edges are filtered as if the picture went on beyond them.
+    cairo_pattern_set_filter(pattern, pixel_for_pixel ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
+    if (!pixel_for_pixel) cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
     cairo_paint(cr);
     cairo_restore(cr);
     cairo_surface_destroy(source);
