@@ -44,6 +44,12 @@ Display* x_display() {
     return GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
 }
 
+// The screen's resolution in dots per inch; X's customary 96 where no one set it.
+double screen_dpi(GdkScreen* screen) {
+    double dpi = gdk_screen_get_resolution(screen);
+    return dpi > 0 ? dpi : 96.0;
+}
+
 long long now_ms() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
@@ -55,15 +61,12 @@ long long now_ms() {
 // style) its picture, centred and clipped to the button.
 class ButtonFace {
   public:
-    ButtonFace() : area_(gtk_drawing_area_new()), font_(pango_font_description_new()) {
+    ButtonFace() : area_(gtk_drawing_area_new()) {
         // After the class's handlers, where a subclass would draw: handlers
         // others connect to the widget (a benchmark's probe) run before it.
         connect_signal<&ButtonFace::on_draw>(area_.get(), "draw", this, true);
     }
-    ~ButtonFace() {
-        disconnect_handlers(area_.get(), this);
-        pango_font_description_free(font_);
-    }
+    ~ButtonFace() { disconnect_handlers(area_.get(), this); }
     ButtonFace(const ButtonFace&) = delete;
     ButtonFace& operator=(const ButtonFace&) = delete;
 
@@ -73,11 +76,7 @@ class ButtonFace {
         gtk_widget_queue_draw(widget());
     }
     void set_font(const FontSpec& font) {
-        pango_font_description_set_family(font_, font.family.c_str());
-        pango_font_description_set_size(font_, static_cast<int>(font.size_points * PANGO_SCALE));
-        pango_font_description_set_weight(font_, static_cast<PangoWeight>(font.weight));
-        pango_font_description_set_style(font_,
-                                         font.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+        font_ = font;
         gtk_widget_queue_draw(widget());
     }
     void set_picture(std::shared_ptr<const Picture> picture) {
@@ -95,10 +94,6 @@ class ButtonFace {
                          place_picture(*picture_, width, height, false, true), width, height);
             return true;
         }
-        PangoLayout* layout = gtk_widget_create_pango_layout(area, caption_.c_str());
-        pango_layout_set_font_description(layout, font_);
-        int text_width = 0, text_height = 0;
-        pango_layout_get_pixel_size(layout, &text_width, &text_height);
         // The foreground colour follows the button's state, greyed when disabled.
         GdkRGBA colour;
         gtk_style_context_get_color(gtk_widget_get_style_context(area),
@@ -106,16 +101,41 @@ class ButtonFace {
         cairo_rectangle(cr, 0, 0, width, height);
         cairo_clip(cr);
         gdk_cairo_set_source_rgba(cr, &colour);
-        cairo_move_to(cr, std::floor((width - text_width) / 2.0),
-                      std::floor((height - text_height) / 2.0));
-        pango_cairo_show_layout(cr, layout);
-        g_object_unref(layout);
+        draw_caption(cr, width, height);
         return true;
     }
 
+    // A caption is one short line in one font, so cairo's own text path
+    // draws it: it finds the font through fontconfig as a text layout would,
+    // but needs no shaping engine and no font fallback lists, which would
+    // cost the start-up milliseconds and megabytes of their own.
+    void draw_caption(cairo_t* cr, int width, int height) const {
+        GdkScreen* screen = gtk_widget_get_screen(widget());
+        if (const cairo_font_options_t* options = gdk_screen_get_font_options(screen))
+            cairo_set_font_options(cr, options);
+        cairo_select_font_face(
+            cr, font_.family.c_str(),
+            font_.italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
+            font_.weight >= kBoldWeight ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+        cairo_set_font_size(cr, font_.size_points * screen_dpi(screen) / kPointsPerInch);
+        cairo_font_extents_t font_extents;
+        cairo_text_extents_t text_extents;
+        cairo_font_extents(cr, &font_extents);
+        cairo_text_extents(cr, caption_.c_str(), &text_extents);
+        double line_height = font_extents.ascent + font_extents.descent;
+        cairo_move_to(cr, std::floor((width - text_extents.x_advance) / 2.0),
+                      std::floor((height - line_height) / 2.0) + std::round(font_extents.ascent));
+        cairo_show_text(cr, caption_.c_str());
+    }
+
+    // Weights from semi-bold up are drawn bold: cairo's font selection
+    // knows only normal and bold.
+    static constexpr int kBoldWeight = 600;
+    static constexpr double kPointsPerInch = 72.0;
+
     ObjectRef<GtkWidget> area_;
     std::string caption_;
-    PangoFontDescription* font_;
+    FontSpec font_;
     std::shared_ptr<const Picture> picture_;
 };
 
@@ -660,9 +680,7 @@ GtkBackend::GtkBackend(int& argc, char**& argv, const std::string& program_name)
 GtkBackend::~GtkBackend() = default;
 
 double GtkBackend::twips_per_pixel() {
-    double dpi = gdk_screen_get_resolution(gdk_screen_get_default());
-    if (dpi <= 0) dpi = 96;
-    return 1440.0 / dpi;
+    return 1440.0 / screen_dpi(gdk_screen_get_default());
 }
 
 PixelRect GtkBackend::work_area() {

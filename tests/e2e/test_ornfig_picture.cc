@@ -467,6 +467,17 @@ class OrnfigPicture : public testing::Test {
                     << "a button shows no word: " << f->ink.dark << " dark pixels in "
                     << f->ink.width() << "x" << f->ink.height() << saved;
         }
+        expect_centred(out, want.comm1, saved);
+        expect_centred(in, want.comm2, saved);
+    }
+
+    // A caption stands in the middle of its button, across: a text width
+    // measured wrongly shows as ink nearer one edge.
+    static void expect_centred(const Face& face, const Rect& button, const std::string& saved) {
+        double ink_middle = (face.ink.left + face.ink.right + 1) / 2.0;
+        double button_middle = button.x + button.width / 2.0;
+        EXPECT_NEAR(ink_middle, button_middle, 2.0)
+            << "a caption is off the button's middle" << saved;
     }
 
     TempTree tree_;
