@@ -13,6 +13,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "gtk/caption_text.h"
 #include "gtk/control_widget.h"
 #include "gtk/gobject_glue.h"
 #include "gtk/picture_view.h"
@@ -44,12 +45,6 @@ Display* x_display() {
     return GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
 }
 
-// The screen's resolution in dots per inch; X's customary 96 where no one set it.
-double screen_dpi(GdkScreen* screen) {
-    double dpi = gdk_screen_get_resolution(screen);
-    return dpi > 0 ? dpi : 96.0;
-}
-
 long long now_ms() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
@@ -61,7 +56,7 @@ long long now_ms() {
 // style) its picture, centred and clipped to the button.
 class ButtonFace {
   public:
-    ButtonFace() : area_(gtk_drawing_area_new()) {
+    explicit ButtonFace(CaptionFonts& fonts) : fonts_(fonts), area_(gtk_drawing_area_new()) {
         // After the class's handlers, where a subclass would draw: handlers
         // others connect to the widget (a benchmark's probe) run before it.
         connect_signal<&ButtonFace::on_draw>(area_.get(), "draw", this, true);
@@ -77,6 +72,7 @@ class ButtonFace {
     }
     void set_font(const FontSpec& font) {
         font_ = font;
+        fonts_.prepare(gtk_widget_get_screen(widget()), font);
         gtk_widget_queue_draw(widget());
     }
     void set_picture(std::shared_ptr<const Picture> picture) {
@@ -101,38 +97,11 @@ class ButtonFace {
         cairo_rectangle(cr, 0, 0, width, height);
         cairo_clip(cr);
         gdk_cairo_set_source_rgba(cr, &colour);
-        draw_caption(cr, width, height);
+        draw_caption(cr, gtk_widget_get_screen(area), font_, caption_, width, height);
         return true;
     }
 
-    // A caption is one short line in one font, so cairo's own text path
-    // draws it: it finds the font through fontconfig as a text layout would,
-    // but needs no shaping engine and no font fallback lists, which would
-    // cost the start-up milliseconds and megabytes of their own.
-    void draw_caption(cairo_t* cr, int width, int height) const {
-        GdkScreen* screen = gtk_widget_get_screen(widget());
-        if (const cairo_font_options_t* options = gdk_screen_get_font_options(screen))
-            cairo_set_font_options(cr, options);
-        cairo_select_font_face(
-            cr, font_.family.c_str(),
-            font_.italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
-            font_.weight >= kBoldWeight ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
-        cairo_set_font_size(cr, font_.size_points * screen_dpi(screen) / kPointsPerInch);
-        cairo_font_extents_t font_extents;
-        cairo_text_extents_t text_extents;
-        cairo_font_extents(cr, &font_extents);
-        cairo_text_extents(cr, caption_.c_str(), &text_extents);
-        double line_height = font_extents.ascent + font_extents.descent;
-        cairo_move_to(cr, std::floor((width - text_extents.x_advance) / 2.0),
-                      std::floor((height - line_height) / 2.0) + std::round(font_extents.ascent));
-        cairo_show_text(cr, caption_.c_str());
-    }
-
-    // Weights from semi-bold up are drawn bold: cairo's font selection
-    // knows only normal and bold.
-    static constexpr int kBoldWeight = 600;
-    static constexpr double kPointsPerInch = 72.0;
-
+    CaptionFonts& fonts_;
     ObjectRef<GtkWidget> area_;
     std::string caption_;
     FontSpec font_;
@@ -141,8 +110,11 @@ class ButtonFace {
 
 class GtkButtonPeer : public ButtonPeer {
   public:
-    GtkButtonPeer(GtkLayout* layout, ControlEvents& events)
-        : events_(events), button_(gtk_button_new()), placed_(layout, button_.widget()) {
+    GtkButtonPeer(GtkLayout* layout, ControlEvents& events, CaptionFonts& fonts)
+        : events_(events),
+          button_(gtk_button_new()),
+          face_(fonts),
+          placed_(layout, button_.widget()) {
         gtk_style_context_add_class(gtk_widget_get_style_context(button_.widget()), "orn-button");
         gtk_container_add(GTK_CONTAINER(button_.get()), face_.widget());
         gtk_widget_show(face_.widget());
@@ -651,6 +623,7 @@ void GtkWindowPeer::report_if_changed() {
 struct GtkBackend::Impl {
     std::string program_name;
     BrowserFactory browser_factory;
+    CaptionFonts caption_fonts;
 };
 
 GtkBackend::GtkBackend(int& argc, char**& argv, const std::string& program_name)
@@ -698,7 +671,8 @@ std::unique_ptr<WindowPeer> GtkBackend::create_window(const WindowDesign& design
 }
 
 std::unique_ptr<ButtonPeer> GtkBackend::create_button(WindowPeer& window, ControlEvents& events) {
-    return std::make_unique<GtkButtonPeer>(static_cast<GtkWindowPeer&>(window).layout(), events);
+    return std::make_unique<GtkButtonPeer>(static_cast<GtkWindowPeer&>(window).layout(), events,
+                                           impl_->caption_fonts);
 }
 
 std::unique_ptr<ImagePeer> GtkBackend::create_image(WindowPeer& window, ControlEvents& events) {

@@ -2,6 +2,11 @@
 
 namespace orn::gtk {
 
+double screen_dpi(GdkScreen* screen) {
+    double dpi = gdk_screen_get_resolution(screen);
+    return dpi > 0 ? dpi : 96.0;
+}
+
 GdkRectangle screen_size(GdkScreen* screen) {
     GdkWindow* root = gdk_screen_get_root_window(screen);
     return {0, 0, gdk_window_get_width(root), gdk_window_get_height(root)};

@@ -6,6 +6,10 @@
 
 namespace orn::gtk {
 
+// The screen's resolution in dots per inch: X's customary 96 where no one
+// has set it.
+double screen_dpi(GdkScreen* screen);
+
 // The screen's size in pixels: its root window's.
 GdkRectangle screen_size(GdkScreen* screen);
 
