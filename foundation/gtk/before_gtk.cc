@@ -3,6 +3,8 @@
 #include <fontconfig/fontconfig.h>
 #include <glib.h>
 
+#include <mutex>
+
 namespace orn::gtk {
 
 namespace {
@@ -14,7 +16,10 @@ constexpr char kClassicLookTheme[] = "Ornlux";
 }  // namespace
 
 void load_font_configuration() {
-    FcInit();
+    // fontconfig lets threads that ask at once each load it, and keeps one:
+    // here the later ones wait for the first instead.
+    static std::once_flag loaded;
+    std::call_once(loaded, [] { FcInit(); });
 }
 
 void use_classic_look() {

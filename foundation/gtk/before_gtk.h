@@ -7,7 +7,8 @@ namespace orn::gtk {
 
 // Loads the font configuration that the first text drawn waits for (a few
 // milliseconds), on whichever thread calls it, before GTK or after: start-up
-// calls it on a thread that would otherwise be idle.
+// calls it on a thread that would otherwise be idle. Callers while it loads
+// wait for it.
 void load_font_configuration();
 
 // Gives the windows the classic look: a light grey window and raised

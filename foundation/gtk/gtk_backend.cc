@@ -56,7 +56,7 @@ long long now_ms() {
 // style) its picture, centred and clipped to the button.
 class ButtonFace {
   public:
-    explicit ButtonFace(CaptionFonts& fonts) : fonts_(fonts), area_(gtk_drawing_area_new()) {
+    ButtonFace() : area_(gtk_drawing_area_new()) {
         // After the class's handlers, where a subclass would draw: handlers
         // others connect to the widget (a benchmark's probe) run before it.
         connect_signal<&ButtonFace::on_draw>(area_.get(), "draw", this, true);
@@ -72,7 +72,6 @@ class ButtonFace {
     }
     void set_font(const FontSpec& font) {
         font_ = font;
-        fonts_.prepare(gtk_widget_get_screen(widget()), font);
         gtk_widget_queue_draw(widget());
     }
     void set_picture(std::shared_ptr<const Picture> picture) {
@@ -101,7 +100,6 @@ class ButtonFace {
         return true;
     }
 
-    CaptionFonts& fonts_;
     ObjectRef<GtkWidget> area_;
     std::string caption_;
     FontSpec font_;
@@ -110,11 +108,8 @@ class ButtonFace {
 
 class GtkButtonPeer : public ButtonPeer {
   public:
-    GtkButtonPeer(GtkLayout* layout, ControlEvents& events, CaptionFonts& fonts)
-        : events_(events),
-          button_(gtk_button_new()),
-          face_(fonts),
-          placed_(layout, button_.widget()) {
+    GtkButtonPeer(GtkLayout* layout, ControlEvents& events)
+        : events_(events), button_(gtk_button_new()), placed_(layout, button_.widget()) {
         gtk_style_context_add_class(gtk_widget_get_style_context(button_.widget()), "orn-button");
         gtk_container_add(GTK_CONTAINER(button_.get()), face_.widget());
         gtk_widget_show(face_.widget());
@@ -623,7 +618,6 @@ void GtkWindowPeer::report_if_changed() {
 struct GtkBackend::Impl {
     std::string program_name;
     BrowserFactory browser_factory;
-    CaptionFonts caption_fonts;
 };
 
 GtkBackend::GtkBackend(int& argc, char**& argv, const std::string& program_name)
@@ -671,8 +665,7 @@ std::unique_ptr<WindowPeer> GtkBackend::create_window(const WindowDesign& design
 }
 
 std::unique_ptr<ButtonPeer> GtkBackend::create_button(WindowPeer& window, ControlEvents& events) {
-    return std::make_unique<GtkButtonPeer>(static_cast<GtkWindowPeer&>(window).layout(), events,
-                                           impl_->caption_fonts);
+    return std::make_unique<GtkButtonPeer>(static_cast<GtkWindowPeer&>(window).layout(), events);
 }
 
 std::unique_ptr<ImagePeer> GtkBackend::create_image(WindowPeer& window, ControlEvents& events) {

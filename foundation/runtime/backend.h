@@ -38,7 +38,6 @@ struct FontSpec {
     double size_points = 8.25;
     int weight = 400;
     bool italic = false;
-    bool operator==(const FontSpec&) const = default;
 };
 
 enum class BorderStyle { FixedSingle, Sizable };

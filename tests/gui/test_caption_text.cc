@@ -1,6 +1,5 @@
 // Button captions drawn with cairo's own font selection: in the middle of
-// the button, in the font, weight and size asked for, Cyrillic included,
-// and alike whether the font was loaded ahead or not.
+// the button, in the font, weight, size and slant asked for.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -80,17 +79,6 @@ TEST_F(CaptionText, FollowsTheFontsWeightSizeAndSlant) {
     EXPECT_NEAR(ratio, 16.0 / 12.0, 0.12);
     EXPECT_GT(larger.bottom - larger.top, bold.bottom - bold.top);
     EXPECT_NE(italic.pixels, bold.pixels);
-}
-
-TEST_F(CaptionText, IsAlikeWhetherItsFontWasLoadedAheadOrNot) {
-    FontSpec font{"Liberation Sans", 10, 400, true};  // drawn nowhere else here
-    Drawn cold = draw(font);
-    {
-        gtk::CaptionFonts fonts;
-        fonts.prepare(gdk_screen_get_default(), font);
-        fonts.prepare(gdk_screen_get_default(), font);  // once per font
-    }                                                   // the loads have ended
-    EXPECT_EQ(draw(font).pixels, cold.pixels);
 }
 
 }  // namespace
