@@ -1,8 +1,9 @@
 // Button captions drawn with cairo's own font selection: in the middle of
-// the button, in the font, weight, size and slant asked for.
+// the button, in the family, weight, size and slant asked for.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -33,18 +34,19 @@ Drawn draw(const FontSpec& font, const std::string& caption = kCaption) {
     cairo_destroy(cr);
     cairo_surface_flush(surface);
     Drawn drawn;
-    int stride = cairo_image_surface_get_stride(surface);
-    for (int y = 0; y < kHeight; ++y)
+    auto stride = static_cast<std::ptrdiff_t>(cairo_image_surface_get_stride(surface));
+    for (int y = 0; y < kHeight; ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(
+            cairo_image_surface_get_data(surface) + y * stride);
         for (int x = 0; x < kWidth; ++x) {
-            std::uint32_t pixel = reinterpret_cast<const std::uint32_t*>(
-                                      cairo_image_surface_get_data(surface) + y * stride)[x] &
-                                  0xffffff;
+            std::uint32_t pixel = row[x] & 0xffffff;
             drawn.pixels.push_back(pixel);
             if ((pixel & 0xff) >= 0x80) continue;
             ++drawn.dark;
             drawn.left = std::min(drawn.left, x), drawn.right = std::max(drawn.right, x);
             drawn.top = std::min(drawn.top, y), drawn.bottom = std::max(drawn.bottom, y);
         }
+    }
     cairo_surface_destroy(surface);
     return drawn;
 }
@@ -67,11 +69,12 @@ TEST_F(CaptionText, StandsInTheMiddleOfItsArea) {
     EXPECT_NEAR(top_margin, bottom_margin, 6);
 }
 
-TEST_F(CaptionText, FollowsTheFontsWeightSizeAndSlant) {
+TEST_F(CaptionText, FollowsTheFontsFamilyWeightSizeAndSlant) {
     Drawn bold = draw(serif_bold_);
     Drawn regular = draw({"Times New Roman", 12, 400, false});
     Drawn larger = draw({"Times New Roman", 16, 700, false});
     Drawn italic = draw({"Times New Roman", 12, 700, true});
+    Drawn sans = draw({"DejaVu Sans", 12, 700, false});
     // Bold strokes are thicker: more ink in about as wide a word.
     EXPECT_GT(double(bold.dark), regular.dark * 1.15);
     // 16 pt against 12: the word is a third longer and taller.
@@ -79,6 +82,7 @@ TEST_F(CaptionText, FollowsTheFontsWeightSizeAndSlant) {
     EXPECT_NEAR(ratio, 16.0 / 12.0, 0.12);
     EXPECT_GT(larger.bottom - larger.top, bold.bottom - bold.top);
     EXPECT_NE(italic.pixels, bold.pixels);
+    EXPECT_NE(sans.pixels, bold.pixels);
 }
 
 }  // namespace
