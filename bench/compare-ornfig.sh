@@ -5,7 +5,8 @@
 # benchmark inputs (shared make-inputs.sh, kept while their checksums match),
 # lays them out as a textbook (ornfig-tree.sh), builds ornfig (default
 # preset), then runs the shared compare.sh on feh, nsxiv, gpicview and eog,
-# the bare GTK and Xlib windows (gtk-hello, xlib-hello) and ornfig on
+# the bare GTK and Xlib windows (gtk-hello, xlib-hello), the GTK window
+# with one word of text (gtk-hello-text) and ornfig on
 # figure.jpg, scan.jpg and huge.jpg, N measured runs per case (default 5);
 # then window-complete.sh, for when the small figure window is complete.
 #
@@ -29,7 +30,11 @@ cases=()
 for name in figure scan huge; do
     cases+=(--case ornfig "$name.jpg" "$command 'C:\\Bench\\htm\\$name.htm'")
 done
-echo "== compare.sh -n $runs: 17 cases, $((runs + 1)) runs each; this takes a while" >&2
+# The bare GTK window draws no text, so it loads no fonts; ornfig must draw
+# its buttons' captions. The same window showing one word is the floor for a
+# window with text.
+cases+=(--case gtk-hello-text - "{bin}/gtk-hello 'увеличить'")
+echo "== compare.sh -n $runs: 18 cases, $((runs + 1)) runs each; this takes a while" >&2
 "$bench_harness/compare.sh" -n "$runs" --only '^(feh|nsxiv|gpicview|eog|gtk-hello|xlib-hello)/' \
     "${cases[@]}" "$bench_inputs" "$out"
 
