@@ -15,17 +15,20 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <functional>
 #include <future>
 #include <mutex>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "runtime/errors.h"
+#include "runtime/file_stamp.h"
 #include "runtime/hostpath.h"
 #include "runtime/jpeg_structure.h"
 #include "runtime/shared_surface.h"
@@ -111,6 +114,8 @@ class FileBytes {
     std::size_t size() const { return size_; }
 
     std::uint64_t hash() const { return hash_; }
+    // What the file looked like just before it was read (none for a pipe).
+    const std::optional<FileStamp>& stamp() const { return stamp_; }
 
     // Read straight into room of the file's size, a part at a time, each
     // part hashed as soon as it is in.
@@ -120,9 +125,12 @@ class FileBytes {
         if (!file) raise_error(ErrorCode::FileNotFound, describe_path(windows_path, host_path));
         struct stat status {};
         std::size_t expected = 0;
-        if (fstat(fileno(file.get()), &status) == 0 && status.st_size > 0)
-            expected = static_cast<std::size_t>(status.st_size);
         FileBytes bytes;
+        timespec now{};
+        if (fstat(fileno(file.get()), &status) == 0 && clock_gettime(CLOCK_REALTIME, &now) == 0) {
+            bytes.stamp_ = FileStamp::of(status, now);
+            if (status.st_size > 0) expected = static_cast<std::size_t>(status.st_size);
+        }
         ContentHash hash;
         std::size_t hashed = 0;
         // One byte more than expected: a file that grew is seen, and read on.
@@ -155,6 +163,7 @@ class FileBytes {
     std::unique_ptr<char, void (*)(void*)> data_{nullptr, std::free};
     std::size_t size_ = 0;
     std::uint64_t hash_ = 0;
+    std::optional<FileStamp> stamp_;
 
     bool reserve(std::size_t capacity) {
         char* grown = static_cast<char*>(std::realloc(data_.get(), capacity));
@@ -328,13 +337,30 @@ class DecodedPictures {
         if (!(key == key_)) return nullptr;
         std::shared_ptr<const Picture> picture = held_ ? held_ : weak_.lock();
         held_.reset();
+        held_stamp_.reset();
         return picture;
     }
-    void remember(const DecodeKey& key, const std::shared_ptr<const Picture>& picture, bool hold) {
+    void remember(const DecodeKey& key, const std::shared_ptr<const Picture>& picture, bool hold,
+                  const std::optional<FileStamp>& stamp) {
         std::lock_guard lock(mutex_);
         key_ = key;
         weak_ = picture;
         held_ = hold ? picture : nullptr;
+        held_stamp_ = hold ? stamp : std::nullopt;
+    }
+    // The held picture, when the file at host_path is still the one it was
+    // decoded from and display_scale asks for the same decode: told from the
+    // file's stamp, so that a large figure is not read twice at start-up.
+    std::shared_ptr<const Picture> take_held_if_unchanged(const std::string& host_path,
+                                                          double display_scale) {
+        std::lock_guard lock(mutex_);
+        if (!held_ || !held_stamp_ ||
+            dct_scale_eighths(held_->width(), held_->height(), display_scale) != key_.eighths)
+            return nullptr;
+        std::optional<FileStamp> now = FileStamp::of_path(host_path);
+        if (!now || !held_stamp_->unchanged_in(*now)) return nullptr;
+        held_stamp_.reset();
+        return std::exchange(held_, nullptr);
     }
     // Runs work on another thread: it starts decoding a picture, hands it
     // over and returns what decodes its rows (or nothing), which then runs
@@ -381,6 +407,7 @@ class DecodedPictures {
     DecodeKey key_;
     std::weak_ptr<const Picture> weak_;
     std::shared_ptr<const Picture> held_;
+    std::optional<FileStamp> held_stamp_;
     SideTask ahead_;
     std::shared_future<void> ahead_handed_over_;
     SideTask background_;
@@ -481,7 +508,7 @@ Decoded decode_file(FigureFile file, bool hold) {
                     *decode, windows_path, host_path);
     auto picture = std::make_shared<Picture>(size.width, size.height, decode->surface);
     picture->set_rows_ready(0);
-    decoded_pictures().remember(file.key, picture, hold);
+    decoded_pictures().remember(file.key, picture, hold, file.bytes.stamp());
     auto rest =
         std::make_shared<RowsToCome>(RowsToCome{std::move(decode), std::move(file.bytes), picture});
     return {picture, [rest] { decode_rows_to_come(*rest); }};
@@ -553,10 +580,13 @@ std::shared_ptr<const Picture> LoadPicture(const Text& windows_path, double disp
 
 std::shared_ptr<const Picture> load_picture_file(const std::string& host_path,
                                                  const Text& windows_path, double display_scale) {
-    // Read while the decode started ahead may still be running: if it is
-    // decoding this very file, its picture is taken once handed over.
-    FigureFile file = read_figure_file(host_path, windows_path, display_scale);
+    // A picture decoded ahead from this very file is taken once handed
+    // over: without reading the file again when its stamp says it is
+    // unchanged, otherwise when its bytes are the same.
     decoded_pictures().wait_for_hand_over();
+    if (auto picture = decoded_pictures().take_held_if_unchanged(host_path, display_scale))
+        return picture;
+    FigureFile file = read_figure_file(host_path, windows_path, display_scale);
     Decoded decoded = decode_file(std::move(file), false);
     if (decoded.rows) decoded_pictures().decode_in_background(std::move(decoded.rows));
     return decoded.picture;
