@@ -28,14 +28,23 @@ std::optional<FileStamp> FileStamp::of(const struct stat& status, const timespec
     return stamp;
 }
 
+std::optional<FileStamp> FileStamp::of_open_file(int file, struct stat& status) {
+    timespec now{};
+    if (fstat(file, &status) != 0) {
+        status = {};
+        return std::nullopt;
+    }
+    if (clock_gettime(CLOCK_REALTIME, &now) != 0) return std::nullopt;
+    return of(status, now);
+}
+
 std::optional<FileStamp> FileStamp::of_path(const std::string& host_path) {
     int file = open(host_path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (file < 0) return std::nullopt;
     struct stat status {};
-    timespec now{};
-    bool known = fstat(file, &status) == 0 && clock_gettime(CLOCK_REALTIME, &now) == 0;
+    std::optional<FileStamp> stamp = of_open_file(file, status);
     close(file);
-    return known ? of(status, now) : std::nullopt;
+    return stamp;
 }
 
 bool FileStamp::unchanged_in(const FileStamp& now) const {

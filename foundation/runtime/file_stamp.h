@@ -22,6 +22,9 @@ class FileStamp {
     // The stamp of a regular file as fstat gave it at `now` (real time):
     // none for anything else, such as a pipe, whose bytes do not stay.
     static std::optional<FileStamp> of(const struct stat& status, const timespec& now);
+    // The stamp of an open file, taken now; `status` gets what fstat says
+    // of it (all zero when it says nothing).
+    static std::optional<FileStamp> of_open_file(int file, struct stat& status);
     // The stamp of the file at a path now, opened for reading as a read
     // would open it; none when it cannot be opened.
     static std::optional<FileStamp> of_path(const std::string& host_path);

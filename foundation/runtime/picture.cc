@@ -15,7 +15,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <functional>
 #include <future>
 #include <mutex>
@@ -126,11 +125,8 @@ class FileBytes {
         struct stat status {};
         std::size_t expected = 0;
         FileBytes bytes;
-        timespec now{};
-        if (fstat(fileno(file.get()), &status) == 0 && clock_gettime(CLOCK_REALTIME, &now) == 0) {
-            bytes.stamp_ = FileStamp::of(status, now);
-            if (status.st_size > 0) expected = static_cast<std::size_t>(status.st_size);
-        }
+        bytes.stamp_ = FileStamp::of_open_file(fileno(file.get()), status);
+        if (status.st_size > 0) expected = static_cast<std::size_t>(status.st_size);
         ContentHash hash;
         std::size_t hashed = 0;
         // One byte more than expected: a file that grew is seen, and read on.
