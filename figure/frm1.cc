@@ -143,7 +143,9 @@ void frm1::place_buttons() {
 }
 
 void frm1::reload_picture() {
-    image1.set_picture(LoadPicture(figure_file_, zoom_percent_ / 100.0));
+    // Decoded for the device pixels it covers: sharp on a doubling screen too.
+    double device_pixels = toolkit().backend().device_pixels_per_pixel();
+    image1.set_picture(LoadPicture(figure_file_, zoom_percent_ / 100.0 * device_pixels));
 }
 
 void frm1::play_click() {

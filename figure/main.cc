@@ -39,7 +39,8 @@ int main(int argc, char** argv) {
     // the window is made; the core then loads what the buttons' captions need.
     orn::decode_picture_ahead(
         [argument = command.argument] { return orn::figure::locate_figure_file(argument); },
-        orn::figure::kStartZoomPercent / 100.0, orn::gtk::load_font_configuration);
+        orn::figure::kStartZoomPercent / 100.0 * orn::gtk::device_scale_from_environment(),
+        orn::gtk::load_font_configuration);
 
     std::unique_ptr<orn::Backend> backend =
         orn::gtk::load_gtk_backend("ornfig-gtk.so", argc, argv, "ornfig");

@@ -20,4 +20,9 @@ void load_font_configuration();
 // before GTK starts and before the program starts any thread.
 void use_classic_look();
 
+// The device pixels across one of GTK's pixels that GDK_SCALE will give,
+// read as GTK reads it; 1 without it (a desktop's own scaling is known only
+// once GTK has started).
+int device_scale_from_environment();
+
 }  // namespace orn::gtk

@@ -45,6 +45,18 @@ Display* x_display() {
     return GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
 }
 
+// Device pixels across one of GTK's pixels (GDK_SCALE or the desktop's
+// scaling); X11 and the window manager count device pixels.
+int device_scale() {
+    return std::max(1, gdk_window_get_scale_factor(gdk_get_default_root_window()));
+}
+
+FrameExtents in_gtk_pixels(const FrameExtents& device) {
+    int scale = device_scale();
+    auto divide = [scale](int pixels) { return (pixels + scale / 2) / scale; };
+    return {divide(device.left), divide(device.right), divide(device.top), divide(device.bottom)};
+}
+
 long long now_ms() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
@@ -313,7 +325,8 @@ GtkWindowPeer::GtkWindowPeer(const WindowDesign& design, WindowEvents& events)
     if (managed_) {
         Window xid = GDK_WINDOW_XID(gdk_window());
         if (fixed_) x11::set_fixed_size_hints(display, xid, 1, 1);
-        frame_ = normal_frame_ = x11::request_frame_extents(display, xid, kFrameExtentsTimeoutMs);
+        frame_ = normal_frame_ =
+            in_gtk_pixels(x11::request_frame_extents(display, xid, kFrameExtentsTimeoutMs));
     }
 }
 
@@ -587,7 +600,9 @@ bool GtkWindowPeer::on_property(GdkEventProperty* event) {
         gtk_widget_get_mapped(window_.widget()))
         check_placement();
     if (event->atom == gdk_atom_intern_static_string("_NET_FRAME_EXTENTS")) {
-        x11::read_frame_extents(x_display(), GDK_WINDOW_XID(gdk_window()), frame_);
+        FrameExtents device;
+        if (x11::read_frame_extents(x_display(), GDK_WINDOW_XID(gdk_window()), device))
+            frame_ = in_gtk_pixels(device);
         if (!actual_maximised_ && !model_maximised_) normal_frame_ = frame_;
         report_if_changed();
     }
@@ -648,6 +663,10 @@ GtkBackend::~GtkBackend() = default;
 
 double GtkBackend::twips_per_pixel() {
     return 1440.0 / screen_dpi(gdk_screen_get_default());
+}
+
+int GtkBackend::device_pixels_per_pixel() {
+    return device_scale();
 }
 
 PixelRect GtkBackend::work_area() {

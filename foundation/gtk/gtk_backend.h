@@ -27,6 +27,7 @@ class GtkBackend : public Backend {
     ~GtkBackend() override;
 
     double twips_per_pixel() override;
+    int device_pixels_per_pixel() override;
     PixelRect work_area() override;
     std::unique_ptr<WindowPeer> create_window(const WindowDesign& design,
                                               WindowEvents& events) override;

@@ -25,8 +25,12 @@ PicturePlacement place_picture(const Picture& picture, int width, int height, bo
 
 namespace {
 
-bool one_to_one(const PicturePlacement& at) {
-    return at.scale_x == 1.0 && at.scale_y == 1.0;
+// One decoded pixel per device pixel of what cr draws on (a doubling
+// screen draws two of them across each of the window's pixels).
+bool one_to_one(cairo_t* cr, const PicturePlacement& at) {
+    double device_x = 1, device_y = 1;
+    cairo_surface_get_device_scale(cairo_get_group_target(cr), &device_x, &device_y);
+    return at.scale_x * device_x == 1.0 && at.scale_y * device_y == 1.0;
 }
 
 // What a draw reads the picture's pixels from (a reference of its own).
@@ -56,7 +60,7 @@ void draw_picture(cairo_t* cr, const Picture& picture, int rows, const PicturePl
     cairo_clip(cr);
     cairo_translate(cr, at.x, at.y);
     cairo_scale(cr, at.scale_x, at.scale_y);
-    bool pixel_for_pixel = one_to_one(at);
+    bool pixel_for_pixel = one_to_one(cr, at);
     cairo_surface_t* source = picture_source(picture, rows, pixmap, pixel_for_pixel);
     cairo_set_source_surface(cr, source, 0, 0);
     cairo_pattern_t* pattern = cairo_get_source(cr);
@@ -153,7 +157,7 @@ void PictureView::draw_band(cairo_t* cr, const PicturePlacement& at, double top,
     cairo_save(cr);
     cairo_rectangle(cr, 0, top, width(), bottom - top);
     cairo_clip(cr);
-    if (one_to_one(at)) make_pixmap();
+    if (one_to_one(cr, at)) make_pixmap();
     draw_picture(cr, *picture_, rows, at, width(), height(), pixmap_.get());
     cairo_restore(cr);
 }

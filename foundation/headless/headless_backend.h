@@ -13,6 +13,7 @@ namespace orn::headless {
 
 struct Settings {
     double twips_per_pixel = 15;
+    int device_pixels_per_pixel = 1;
     FrameExtents frame{};
     int min_client_height = 0;
     PixelRect work_area{0, 0, 1280, 1024};
@@ -163,6 +164,7 @@ class HeadlessBackend : public Backend {
     explicit HeadlessBackend(Settings settings = {});
 
     double twips_per_pixel() override { return settings_.twips_per_pixel; }
+    int device_pixels_per_pixel() override { return settings_.device_pixels_per_pixel; }
     PixelRect work_area() override { return settings_.work_area; }
     int max_window_pixels() override { return settings_.max_window_pixels; }
     std::unique_ptr<WindowPeer> create_window(const WindowDesign& design,

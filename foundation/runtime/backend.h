@@ -140,6 +140,9 @@ class Backend {
     virtual ~Backend() = default;
 
     virtual double twips_per_pixel() = 0;
+    // Device pixels across one screen pixel: 2 on a screen that doubles
+    // everything for its resolution. Pictures are decoded for device pixels.
+    virtual int device_pixels_per_pixel() { return 1; }
     // The monitor's area for maximised windows (panels excluded).
     virtual PixelRect work_area() = 0;
     // Largest client width or height a window may be given.

@@ -532,6 +532,31 @@ TEST_F(OrnfigPicture, AThemeTheUserNamesIsKept) {
     expect_captions(50, false);
 }
 
+// With GDK_SCALE=2 each of the window's pixels is two device pixels across:
+// the figure at 50 % covers as many device pixels as it has, and shows
+// each of them, not a half-size decode blown up.
+TEST_F(OrnfigPicture, ADoublingScreenShowsTheFigureSharp) {
+    ScopedVariable scale("GDK_SCALE", "2");
+    figure_ = kLargeFigure;
+    run_ = std::make_unique<OrnfigRun>(kLargeFigure.item_path,
+                                       make_wine_prefix(tree_, sample_drive_c()));
+    auto found = run_->wait_for_figure_window();
+    ASSERT_TRUE(found) << "no figure window appeared" << describe_run();
+    window_ = *found;
+    ASSERT_TRUE(run_->wait_until_started(window_)) << "the caption does not scroll";
+    auto reference = reference_picture(sample_drive_c() + "/" + kLargeFigure.jpeg, 800, 600);
+    ASSERT_TRUE(reference) << "gdk-pixbuf cannot read the sample figure";
+
+    Layout want = layout(50);  // in the window's pixels
+    auto grab = settled_client();
+    ASSERT_TRUE(grab) << "the window could not be grabbed";
+    std::string saved = keep(grab, "doubled");
+    double difference = mean_difference(*grab, 2 * want.picture.x, 2 * want.picture.y, *reference);
+    // The same decoder at full size gives the same pixels; the half-size
+    // decode drawn twice as large differs by about 4.
+    EXPECT_LT(difference, 1) << "the picture is not the figure pixel for pixel" << saved;
+}
+
 TEST_F(OrnfigPicture, ButtonsZoomOutToThirtyAndInWithoutLimit) {
     ASSERT_NO_FATAL_FAILURE(start(kLargeFigure));
     ASSERT_NO_FATAL_FAILURE(click_and_expect(layout(50).comm1, 40));

@@ -99,6 +99,20 @@ TEST_F(FigureTest, StartsAtHalfSizeWithTheButtonsUnderThePicture) {
     EXPECT_EQ(backend_->window().title(), "ис. 1.       Р");
 }
 
+TEST_F(FigureTest, ADoublingScreenDecodesForItsDevicePixels) {
+    settings_.device_pixels_per_pixel = 2;
+    frm1& form = start(6000, 4500);
+    ASSERT_FALSE(toolkit_->ended()) << toolkit_->fatal_message();
+    // The layout is the same; the picture covers twice the pixels across.
+    EXPECT_EQ(form.image1.width(), 3000);
+    EXPECT_EQ(form.width(), 3100);
+    EXPECT_EQ(picture().picture()->decoded_width(), 6000);
+    zoom_out().click();
+    EXPECT_EQ(form.image1.width(), 2400);
+    // 40 % of 6000 is 2400, 4800 device pixels: 7/8 of the figure covers them.
+    EXPECT_EQ(picture().picture()->decoded_width(), 5250);
+}
+
 TEST_F(FigureTest, NarrowWindowsGetTheShortCaptions) {
     EXPECT_EQ(start(5580, 100).width(), 2890);
     EXPECT_EQ(form_->comm1.caption(), u"-");
