@@ -339,14 +339,19 @@ class OrnfigPicture : public testing::Test {
     // Starts ornfig on a figure with drive_c as C: (the sample by default)
     // and waits for its window at 50 %.
     void start(const Figure& figure, const std::string& drive_c = sample_drive_c()) {
+        ASSERT_NO_FATAL_FAILURE(launch(figure, drive_c));
+        ASSERT_NO_FATAL_FAILURE(expect_zoom(50));
+        ASSERT_TRUE(run_->wait_until_started(window_)) << "the caption does not scroll";
+    }
+
+    // Starts ornfig and waits for its window, whatever its size.
+    void launch(const Figure& figure, const std::string& drive_c = sample_drive_c()) {
         figure_ = figure;
         run_ = std::make_unique<OrnfigRun>(figure.item_path, make_wine_prefix(tree_, drive_c));
         auto found = run_->wait_for_figure_window();
         ASSERT_TRUE(found) << "no figure window appeared; ornfig's standard error:\n"
                            << run_->process().stderr_text();
         window_ = *found;
-        ASSERT_NO_FATAL_FAILURE(expect_zoom(50));
-        ASSERT_TRUE(run_->wait_until_started(window_)) << "the caption does not scroll";
     }
 
     // The same with HOME (and so the sound device) set for the program.
@@ -537,12 +542,7 @@ TEST_F(OrnfigPicture, AThemeTheUserNamesIsKept) {
 // each of them, not a half-size decode blown up.
 TEST_F(OrnfigPicture, ADoublingScreenShowsTheFigureSharp) {
     ScopedVariable scale("GDK_SCALE", "2");
-    figure_ = kLargeFigure;
-    run_ = std::make_unique<OrnfigRun>(kLargeFigure.item_path,
-                                       make_wine_prefix(tree_, sample_drive_c()));
-    auto found = run_->wait_for_figure_window();
-    ASSERT_TRUE(found) << "no figure window appeared" << describe_run();
-    window_ = *found;
+    ASSERT_NO_FATAL_FAILURE(launch(kLargeFigure));
     ASSERT_TRUE(run_->wait_until_started(window_)) << "the caption does not scroll";
     auto reference = reference_picture(sample_drive_c() + "/" + kLargeFigure.jpeg, 800, 600);
     ASSERT_TRUE(reference) << "gdk-pixbuf cannot read the sample figure";
