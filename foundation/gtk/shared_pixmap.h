@@ -16,7 +16,7 @@ class SharedPixmap {
     // The pixmap over a surface made by create_shareable_surface, for
     // drawing into the widget's window (realized or not); null where the
     // server cannot map it: no shared pixmaps (a remote display), another
-    // pixel layout, or a surface with no segment under it. Costs a round
+    // pixel layout, or a surface with no memory file under it. Costs a round
     // trip to the server.
     static std::unique_ptr<SharedPixmap> create(GtkWidget* widget, cairo_surface_t* pixels);
     ~SharedPixmap();

@@ -1,31 +1,46 @@
 #include "runtime/shared_surface.h"
 
 #include <cstddef>
-#include <cstdint>
 
-#include <sys/ipc.h>
-#include <sys/shm.h>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace orn {
 
 namespace {
 
-struct Segment {
-    int id;
+struct MemoryFile {
+    int descriptor;
     void* address;
+    std::size_t size;
 };
 
-const cairo_user_data_key_t kSegmentKey{};
+const cairo_user_data_key_t kMemoryFileKey{};
 
-// Where no segment can be had, pixels in the heap, as cairo keeps them.
+// Where no memory file can be had, pixels in the heap, as cairo keeps them.
 cairo_surface_t* unshared_surface(int width, int height) {
     return cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
 }
 
-void detach_segment(void* data) {
-    auto* segment = static_cast<Segment*>(data);
-    shmdt(segment->address);
-    delete segment;
+void release_memory_file(void* data) {
+    auto* file = static_cast<MemoryFile*>(data);
+    munmap(file->address, file->size);
+    close(file->descriptor);
+    delete file;
+}
+
+// A memory file of `size` bytes that can never shrink or grow: the server
+// may then map it without risking a fault past its end.
+int sealed_memory_file(std::size_t size) {
+    int descriptor = memfd_create("picture", MFD_CLOEXEC | MFD_ALLOW_SEALING);
+    if (descriptor < 0) return -1;
+    if (ftruncate(descriptor, static_cast<off_t>(size)) != 0 ||
+        fcntl(descriptor, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_SEAL) != 0) {
+        close(descriptor);
+        return -1;
+    }
+    return descriptor;
 }
 
 }  // namespace
@@ -33,29 +48,30 @@ void detach_segment(void* data) {
 cairo_surface_t* create_shareable_surface(int width, int height) {
     int stride = cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, width);
     if (stride <= 0 || height <= 0) return unshared_surface(width, height);
-    std::size_t bytes = static_cast<std::size_t>(stride) * static_cast<std::size_t>(height);
-    int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
-    if (id < 0) return unshared_surface(width, height);
-    void* address = shmat(id, nullptr, 0);
-    // Linux still lets the server attach a segment marked for removal.
-    shmctl(id, IPC_RMID, nullptr);
-    if (reinterpret_cast<std::intptr_t>(address) == -1) return unshared_surface(width, height);
-    auto* segment = new Segment{id, address};
+    std::size_t size = static_cast<std::size_t>(stride) * static_cast<std::size_t>(height);
+    int descriptor = sealed_memory_file(size);
+    if (descriptor < 0) return unshared_surface(width, height);
+    void* address = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, descriptor, 0);
+    if (address == MAP_FAILED) {
+        close(descriptor);
+        return unshared_surface(width, height);
+    }
+    auto* file = new MemoryFile{descriptor, address, size};
     cairo_surface_t* surface = cairo_image_surface_create_for_data(
         static_cast<unsigned char*>(address), CAIRO_FORMAT_RGB24, width, height, stride);
-    if (cairo_surface_set_user_data(surface, &kSegmentKey, segment, detach_segment) !=
+    if (cairo_surface_set_user_data(surface, &kMemoryFileKey, file, release_memory_file) !=
         CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(surface);
-        detach_segment(segment);
+        release_memory_file(file);
         return unshared_surface(width, height);
     }
     return surface;
 }
 
-int shared_segment_of(cairo_surface_t* surface) {
-    const auto* segment =
-        static_cast<const Segment*>(cairo_surface_get_user_data(surface, &kSegmentKey));
-    return segment ? segment->id : -1;
+int shared_memory_file_of(cairo_surface_t* surface) {
+    const auto* file =
+        static_cast<const MemoryFile*>(cairo_surface_get_user_data(surface, &kMemoryFileKey));
+    return file ? file->descriptor : -1;
 }
 
 }  // namespace orn

@@ -10,14 +10,17 @@
 
 namespace orn {
 
-// An RGB24 image surface whose pixels lie in a System V shared memory
-// segment. The segment is marked for removal as soon as it is attached:
-// it goes with the last process that maps it, however this one ends.
-// Where no segment can be had (limits, no SysV IPC), an ordinary image
-// surface. Errors show as the surface's status, as cairo's do.
+// An RGB24 image surface whose pixels lie in an anonymous memory file,
+// sealed at its size, that the server maps through its descriptor: the
+// file has no name and goes with the last process that maps it, however
+// this one ends. The server maps a file in strides of several pages per
+// fault, where a System V segment costs it a fault per page. Where no such
+// file can be had, an ordinary image surface. Errors show as the
+// surface's status, as cairo's do.
 cairo_surface_t* create_shareable_surface(int width, int height);
 
-// The segment under a surface made by create_shareable_surface, or -1.
-int shared_segment_of(cairo_surface_t* surface);
+// The descriptor of the memory file under a surface made by
+// create_shareable_surface (owned by the surface), or -1.
+int shared_memory_file_of(cairo_surface_t* surface);
 
 }  // namespace orn

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <memory>
 
-#include <sys/ipc.h>
-#include <sys/shm.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 
 #include "gtk/shared_pixmap.h"
 #include "gui_session.h"
@@ -63,19 +63,23 @@ int pixels_unlike(const gtk::SharedPixmap& pixmap, int width, int height, int pa
     return unlike;
 }
 
-// Processes that have the surface's segment attached: this one and the X server.
-int attachments(cairo_surface_t* surface) {
-    shmid_ds status{};
-    if (shmctl(shared_segment_of(surface), IPC_STAT, &status) != 0) return -1;
-    return static_cast<int>(status.shm_nattch);
+// How many mappings the X server has of the surface's pixels.
+int server_mappings(cairo_surface_t* surface) {
+    Display* display = GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
+    ucred server{};
+    socklen_t length = sizeof server;
+    struct stat file {};
+    if (getsockopt(ConnectionNumber(display), SOL_SOCKET, SO_PEERCRED, &server, &length) != 0 ||
+        fstat(shared_memory_file_of(surface), &file) != 0)
+        return -1;
+    return mappings_of_file(server.pid, file.st_ino);
 }
 
 TEST(SharedPixmap, TheServerSeesTheClientsPixelsAsTheyAreWritten) {
     if (!gui_session().skip_reason().empty()) GTEST_SKIP() << gui_session().skip_reason();
-    if (!system_v_shared_memory_works()) GTEST_SKIP() << "no System V shared memory here";
     constexpr int kWidth = 131, kHeight = 40;
     Surface pixels{create_shareable_surface(kWidth, kHeight)};
-    ASSERT_GE(shared_segment_of(pixels.pointer), 0);
+    ASSERT_GE(shared_memory_file_of(pixels.pointer), 0);
     fill_rows(pixels.pointer, 0, kHeight, 1);
     GtkWidget* area = g_object_ref_sink(gtk_drawing_area_new());
     // Not realized: the picture is set before its window is shown.
@@ -89,12 +93,12 @@ TEST(SharedPixmap, TheServerSeesTheClientsPixelsAsTheyAreWritten) {
     fill_rows(pixels.pointer, 25, kHeight, 2);
     EXPECT_EQ(pixels_unlike(*pixmap, kWidth, kHeight, 1, 2, 25), 0);
 
-    // Let go, the pixmap leaves the segment to the program alone: a zoom
-    // step after another leaves nothing attached in the server.
-    EXPECT_EQ(attachments(pixels.pointer), 2);
+    // Let go, the pixmap leaves the pixels to the program alone: a zoom
+    // step after another leaves nothing mapped in the server.
+    EXPECT_EQ(server_mappings(pixels.pointer), 1);
     pixmap.reset();
     XSync(GDK_DISPLAY_XDISPLAY(gdk_display_get_default()), False);
-    EXPECT_EQ(attachments(pixels.pointer), 1);
+    EXPECT_EQ(server_mappings(pixels.pointer), 0);
     g_object_unref(area);
 }
 

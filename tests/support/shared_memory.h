@@ -1,23 +1,26 @@
-// Whether this machine gives a process System V shared memory at all. Where
-// it does not, pictures live in the heap (a fallback, not a fault), and the
-// tests of the shared path have nothing to test.
+// How many mappings a process has of a file, named by its inode: whether
+// the display server, or this process, still maps a picture's pixels.
 #pragma once
 
-#include <cstdint>
+#include <fstream>
+#include <sstream>
+#include <string>
 
-#include <sys/ipc.h>
-#include <sys/shm.h>
+#include <sys/types.h>
 
 namespace orn::test {
 
-inline bool system_v_shared_memory_works() {
-    int id = shmget(IPC_PRIVATE, 4096, IPC_CREAT | 0600);
-    if (id < 0) return false;
-    void* address = shmat(id, nullptr, 0);
-    shmctl(id, IPC_RMID, nullptr);
-    if (reinterpret_cast<std::intptr_t>(address) == -1) return false;
-    shmdt(address);
-    return true;
+inline int mappings_of_file(pid_t process, ino_t inode) {
+    std::ifstream maps("/proc/" + std::to_string(process) + "/maps");
+    int count = 0;
+    for (std::string line; std::getline(maps, line);) {
+        std::string address, permissions, offset, device;
+        unsigned long long found = 0;
+        std::istringstream fields(line);
+        if (fields >> address >> permissions >> offset >> device >> found && found == inode)
+            ++count;
+    }
+    return count;
 }
 
 }  // namespace orn::test

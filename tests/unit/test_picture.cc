@@ -29,7 +29,6 @@
 #include "runtime/file_stamp.h"
 #include "runtime/picture.h"
 #include "runtime/shared_surface.h"
-#include "shared_memory.h"
 #include "temp_tree.h"
 
 namespace orn {
@@ -572,9 +571,7 @@ TEST(Picture, PicturesLoadedInARowAreEachCompleted) {
         EXPECT_TRUE(near_colour(pixel(*picture, 16, last / 3), 0xC02020)) << "row " << last / 3;
         EXPECT_TRUE(near_colour(pixel(*picture, 16, last), 0x2020C0)) << "row " << last;
         // Decoded into memory the display server can map, not a copy of it.
-        if (test::system_v_shared_memory_works()) {
-            EXPECT_GE(shared_segment_of(picture->surface()), 0);
-        }
+        EXPECT_GE(shared_memory_file_of(picture->surface()), 0);
     }
 }
 
