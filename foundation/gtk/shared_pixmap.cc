@@ -79,8 +79,9 @@ bool server_takes_shared_pixmaps(Display* display) {
 // Whether a checked request failed; the error is let go.
 bool failed(xcb_connection_t* connection, xcb_void_cookie_t request) {
     xcb_generic_error_t* error = xcb_request_check(connection, request);
+    bool failed = error != nullptr;
     std::free(error);
-    return error != nullptr;
+    return failed;
 }
 
 }  // namespace
