@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "gtk/baked_captions.h"
 #include "runtime/backend.h"
 #include "runtime/text.h"
 
@@ -29,5 +30,7 @@ inline constexpr float kLongCaptionMinWidth = 2890;
 
 // The window's icon, a PNG compiled into the program.
 extern const std::string_view kIconPng;
+// The buttons' captions in their font, rasterised when the program is built.
+extern const std::span<const gtk::BakedCaption> kBakedCaptions;
 
 }  // namespace orn::figure

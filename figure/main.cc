@@ -42,6 +42,7 @@ int main(int argc, char** argv) {
         orn::figure::kStartZoomPercent / 100.0 * orn::gtk::device_scale_from_environment(),
         orn::gtk::load_font_configuration);
 
+    orn::gtk::use_baked_captions(orn::figure::kBakedCaptions);
     std::unique_ptr<orn::Backend> backend =
         orn::gtk::load_gtk_backend("ornfig-gtk.so", argc, argv, "ornfig");
     // GTK has taken its own options (--display ...) out of argv by now.

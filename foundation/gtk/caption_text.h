@@ -2,7 +2,8 @@
 // cairo's own font selection. It finds the font through fontconfig as a
 // text layout would, but needs no shaping engine and no font fallback
 // lists, which would cost the start-up milliseconds and megabytes of their
-// own.
+// own. Captions the program baked when it was built (baked_captions.h) are
+// drawn from their masks where the key shows they would come out the same.
 #pragma once
 
 #include <gtk/gtk.h>
@@ -17,5 +18,23 @@ namespace orn::gtk {
 // at the screen's resolution and with its font options, in cr's source.
 void draw_caption(cairo_t* cr, GdkScreen* screen, const FontSpec& font, const std::string& caption,
                   int width, int height);
+
+// The font's face and size for cr's text, with the given font options.
+void select_caption_font(cairo_t* cr, const FontSpec& font, double pixel_size,
+                         const cairo_font_options_t* options);
+
+// Where a caption's pen starts so that its line stands in the middle of a
+// width x height area.
+struct CaptionPen {
+    double x, y;
+};
+CaptionPen caption_pen(int width, int height, double x_advance, double ascent, double descent);
+
+// What decides how the font's text comes out: the font file and face
+// fontconfig picks for it at that pixel size, the rendering options from
+// fontconfig's configuration and from the font options (as merged with the
+// target surface's), and the versions of cairo and fontconfig.
+std::string caption_font_key(const FontSpec& font, double pixel_size,
+                             const cairo_font_options_t* options);
 
 }  // namespace orn::gtk
