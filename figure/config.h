@@ -28,8 +28,8 @@ inline constexpr std::int16_t kFrameAllowanceReduction = 50;
 // Windows wider than this (twips) have room for the long button captions.
 inline constexpr float kLongCaptionMinWidth = 2890;
 
-// The window's icon, a PNG compiled into the program.
-extern const std::string_view kIconPng;
+// The window's icon, its pixels compiled into the program.
+extern const IconImage kIcon;
 // The buttons' captions in their font, rasterised when the program is built.
 extern const std::span<const gtk::BakedCaption> kBakedCaptions;
 

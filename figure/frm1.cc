@@ -23,7 +23,7 @@ FormDesign form_design() {
     design.position = StartUpPosition::Manual;
     design.left = 0;
     design.top = 0;
-    design.icon_png = kIconPng;
+    design.icon = kIcon;
     return design;
 }
 

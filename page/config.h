@@ -29,7 +29,7 @@ inline constexpr long kPressOffset = -2150;
 inline constexpr long kExitOffset = 150;
 inline constexpr long kExitCollapsedOffset = 40;
 
-// The window's icon, a PNG compiled into the program.
-extern const std::string_view kIconPng;
+// The window's icon, its pixels compiled into the program.
+extern const IconImage kIcon;
 
 }  // namespace orn::page

@@ -20,7 +20,7 @@ FormDesign form_design() {
     design.client_width = 8820;
     design.client_height = 4725;
     design.position = StartUpPosition::WindowsDefault;
-    design.icon_png = kIconPng;
+    design.icon = kIcon;
     return design;
 }
 

@@ -239,7 +239,7 @@ class GtkWindowPeer : public WindowPeer {
 
   private:
     GdkWindow* gdk_window() const { return gtk_widget_get_window(window_.widget()); }
-    void set_icon(std::string_view png);
+    void set_icon(const IconImage& icon);
     void apply_client_size(PixelRect outer);
     void set_user_minimum();
     void expect_geometry();
@@ -301,7 +301,7 @@ GtkWindowPeer::GtkWindowPeer(const WindowDesign& design, WindowEvents& events)
     GtkWidget* window = window_.widget();
     GtkWidget* layout = layout_.widget();
     gtk_window_set_title(window_.get(), design.title.c_str());
-    if (!design.icon_png.empty()) set_icon(design.icon_png);
+    if (!design.icon.rgba.empty()) set_icon(design.icon);
     gtk_window_set_gravity(window_.get(), GDK_GRAVITY_NORTH_WEST);
     if (!fixed_) set_user_minimum();
     if (fixed_) gtk_window_set_type_hint(window_.get(), GDK_WINDOW_TYPE_HINT_NORMAL);
@@ -366,17 +366,17 @@ bool GtkWindowPeer::on_first_draw(cairo_t*) {
     return false;
 }
 
-void GtkWindowPeer::set_icon(std::string_view png) {
-    // A broken icon leaves the default one; the window works the same.
-    GdkPixbufLoader* loader = gdk_pixbuf_loader_new_with_type("png", nullptr);
-    if (!loader) return;
-    bool loaded = gdk_pixbuf_loader_write(loader, reinterpret_cast<const guchar*>(png.data()),
-                                          png.size(), nullptr);
-    // Closed in any case: a loader must be closed before it is let go of.
-    loaded = gdk_pixbuf_loader_close(loader, nullptr) && loaded;
-    GdkPixbuf* pixbuf = loaded ? gdk_pixbuf_loader_get_pixbuf(loader) : nullptr;
-    if (pixbuf) gtk_window_set_icon(window_.get(), pixbuf);
-    g_object_unref(loader);
+void GtkWindowPeer::set_icon(const IconImage& icon) {
+    // An icon whose pixels do not fill it leaves the default one.
+    if (icon.width <= 0 || icon.height <= 0 ||
+        icon.rgba.size() != std::size_t(icon.width) * icon.height * 4)
+        return;
+    // The pixbuf only reads the pixels, which last as long as the program.
+    GdkPixbuf* pixbuf = gdk_pixbuf_new_from_data(reinterpret_cast<const guchar*>(icon.rgba.data()),
+                                                 GDK_COLORSPACE_RGB, TRUE, 8, icon.width,
+                                                 icon.height, icon.width * 4, nullptr, nullptr);
+    gtk_window_set_icon(window_.get(), pixbuf);
+    g_object_unref(pixbuf);
 }
 
 void GtkWindowPeer::apply_client_size(PixelRect outer) {

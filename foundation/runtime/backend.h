@@ -42,10 +42,17 @@ struct FontSpec {
 
 enum class BorderStyle { FixedSingle, Sizable };
 
+// An image of width x height pixels, each four bytes: red, green, blue and
+// alpha (not premultiplied), row after row.
+struct IconImage {
+    int width = 0, height = 0;
+    std::string_view rgba;
+};
+
 struct WindowDesign {
     BorderStyle border = BorderStyle::Sizable;
-    std::string title;          // UTF-8
-    std::string_view icon_png;  // the window's icon as PNG bytes; empty for none
+    std::string title;  // UTF-8
+    IconImage icon;     // none when empty
 };
 
 // Events that peers report; the model turns them into handler calls.

@@ -21,7 +21,7 @@ void Form::load_if_needed() {
     if (state_ != LoadState::Unloaded) return;
     state_ = LoadState::Loading;
     caption_ = design_.caption;
-    WindowDesign window_design{design_.border, to_display_utf8(design_.caption), design_.icon_png};
+    WindowDesign window_design{design_.border, to_display_utf8(design_.caption), design_.icon};
     peer_ = toolkit_.backend().create_window(window_design, *this);
     outer_ = designed_outer_rect();
     normal_outer_ = outer_;

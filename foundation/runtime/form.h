@@ -33,7 +33,7 @@ struct FormDesign {
     StartUpPosition position = StartUpPosition::Manual;
     Single left = 0;  // outer top-left corner, twips (Manual only)
     Single top = 0;
-    std::string_view icon_png;  // the window's icon as PNG bytes; empty for none
+    IconImage icon;  // the window's icon; none when empty
 };
 
 inline constexpr int kWindowNormal = 0;

@@ -8,6 +8,8 @@
 #include <sstream>
 #include <thread>
 
+#include <gdk-pixbuf/gdk-pixbuf.h>
+
 #include "ornfig_run.h"
 #include "runtime/codepage.h"
 #include "runtime/text.h"
@@ -186,6 +188,30 @@ TEST_F(OrnfigWindow, StartsKeptAboveAtTheCornerSizedForHalfTheFigure) {
         static_cast<int>(std::lround((kF01_1Width / 2 * kTwipsPerPixel + 100) / kTwipsPerPixel));
     EXPECT_EQ(client->width, outer_width - frame->left - frame->right);
     EXPECT_TRUE(run->process().running()) << run->process().stderr_text();
+}
+
+TEST_F(OrnfigWindow, ShowsItsOwnIcon) {
+    ASSERT_NO_FATAL_FAILURE(start("C:\\Book\\htm\\f01_1.htm"));
+    std::string file = sample_drive_c() + "/../../figure/icons/ornfig-32.png";
+    GdkPixbuf* png = gdk_pixbuf_new_from_file(file.c_str(), nullptr);
+    ASSERT_TRUE(png) << file;
+    ASSERT_TRUE(gdk_pixbuf_get_has_alpha(png));
+    std::vector<unsigned long> want{32, 32};
+    const guchar* pixels = gdk_pixbuf_get_pixels(png);
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x) {
+            const guchar* p = pixels + y * gdk_pixbuf_get_rowstride(png) + x * 4;
+            want.push_back(static_cast<unsigned long>(p[3]) << 24 | p[0] << 16 | p[1] << 8 | p[2]);
+        }
+    }
+    g_object_unref(png);
+    // The window's first image is the program's own icon.
+    std::vector<unsigned long> icons = run->probe().icons(window);
+    ASSERT_GE(icons.size(), want.size());
+    int differ = 0;
+    // Xlib hands 32-bit items over as C longs, sign-extended.
+    for (std::size_t i = 0; i < want.size(); ++i) differ += (icons[i] & 0xffffffffUL) != want[i];
+    EXPECT_EQ(differ, 0) << "of " << want.size() - 2 << " pixels; " << icons.size() << " items";
 }
 
 TEST_F(OrnfigWindow, DoubleClickAndButtonsZoom) {

@@ -68,6 +68,10 @@ std::vector<unsigned long> X11Probe::cardinals(Window window, const char* proper
     return items;
 }
 
+std::vector<unsigned long> X11Probe::icons(Window window) {
+    return cardinals(window, "_NET_WM_ICON", XA_CARDINAL);
+}
+
 bool X11Probe::window_manager_running() {
     Window root = DefaultRootWindow(display_);
     auto check = cardinals(root, "_NET_SUPPORTING_WM_CHECK", XA_WINDOW);

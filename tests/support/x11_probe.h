@@ -56,6 +56,9 @@ class X11Probe {
 
     std::optional<std::string> title(WindowId window);  // _NET_WM_NAME, UTF-8
     std::vector<std::string> states(WindowId window);   // _NET_WM_STATE atom names
+    // _NET_WM_ICON: for each image, its width and height, then its pixels
+    // as non-premultiplied ARGB.
+    std::vector<unsigned long> icons(WindowId window);
     bool has_state(WindowId window, const std::string& state);
     bool is_dialog(WindowId window);  // _NET_WM_WINDOW_TYPE_DIALOG
     std::optional<Extents> frame_extents(WindowId window);
