@@ -4,6 +4,7 @@
 
 #include "figure/config.h"
 #include "figure/frm1.h"
+#include "gtk/baked_captions.h"
 #include "gtk/before_gtk.h"
 #include "gtk/gtk_module.h"
 #include "runtime/command_line.h"
@@ -35,14 +36,16 @@ int main(int argc, char** argv) {
         return orn::answer_option(command.action, "ornfig", kUsage, stdout);
 
     orn::gtk::use_classic_look();
+    // The buttons' captions are the only text ornfig draws: once they are
+    // checked, fontconfig's configuration is let go of.
+    orn::gtk::use_baked_captions(orn::figure::kBakedCaptions, orn::gtk::FontsAfterCheck::release);
     // The figure decodes on another core while GTK is loaded and started and
-    // the window is made; the core then loads what the buttons' captions need.
+    // the window is made; the core then checks the buttons' baked captions.
     orn::decode_picture_ahead(
         [argument = command.argument] { return orn::figure::locate_figure_file(argument); },
         orn::figure::kStartZoomPercent / 100.0 * orn::gtk::device_scale_from_environment(),
-        orn::gtk::load_font_configuration);
+        orn::gtk::prepare_caption_fonts);
 
-    orn::gtk::use_baked_captions(orn::figure::kBakedCaptions);
     std::unique_ptr<orn::Backend> backend =
         orn::gtk::load_gtk_backend("ornfig-gtk.so", argc, argv, "ornfig");
     // GTK has taken its own options (--display ...) out of argv by now.

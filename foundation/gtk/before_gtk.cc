@@ -1,10 +1,8 @@
 #include "gtk/before_gtk.h"
 
-#include <fontconfig/fontconfig.h>
 #include <glib.h>
 
 #include <cstdlib>
-#include <mutex>
 
 namespace orn::gtk {
 
@@ -17,13 +15,6 @@ constexpr char kClassicLookTheme[] = "Ornlux";
 constexpr long kMaxDeviceScale = 8;
 
 }  // namespace
-
-void load_font_configuration() {
-    // fontconfig lets threads that ask at once each load it, and keeps one:
-    // here the later ones wait for the first instead.
-    static std::once_flag loaded;
-    std::call_once(loaded, [] { FcInit(); });
-}
 
 void use_classic_look() {
     // GTK takes the theme GTK_THEME names over the desktop's, and looks it

@@ -5,12 +5,6 @@
 
 namespace orn::gtk {
 
-// Loads the font configuration that the first text drawn waits for (a few
-// milliseconds), on whichever thread calls it, before GTK or after: start-up
-// calls it on a thread that would otherwise be idle. Callers while it loads
-// wait for it.
-void load_font_configuration();
-
 // Gives the windows the classic look: a light grey window and raised
 // buttons, a GTK theme of a few rules compiled into the program. The
 // desktop's theme is thousands of rules that take about 15 ms to load at

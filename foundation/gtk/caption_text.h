@@ -30,11 +30,4 @@ struct CaptionPen {
 };
 CaptionPen caption_pen(int width, int height, double x_advance, double ascent, double descent);
 
-// What decides how the font's text comes out: the font file and face
-// fontconfig picks for it at that pixel size, the rendering options from
-// fontconfig's configuration and from the font options (as merged with the
-// target surface's), and the versions of cairo and fontconfig.
-std::string caption_font_key(const FontSpec& font, double pixel_size,
-                             const cairo_font_options_t* options);
-
 }  // namespace orn::gtk
