@@ -14,10 +14,11 @@ namespace orn::gtk {
 namespace {
 
 constexpr int kBoldWeight = 600;
-// The resolved font's properties that change how its glyphs are rendered.
+// The resolved font's properties that change how its glyphs are rendered;
+// the font's own revision catches a font file replaced at the same path.
 constexpr char kRenderingProperties[] =
-    "%{file}|%{index}|%{antialias}|%{hinting}|%{hintstyle}|%{autohint}|%{rgba}|%{lcdfilter}|"
-    "%{embolden}|%{matrix}|%{pixelsize}";
+    "%{file}|%{index}|%{fontversion}|%{antialias}|%{hinting}|%{hintstyle}|%{autohint}|"
+    "%{rgba}|%{lcdfilter}|%{embolden}|%{matrix}|%{pixelsize}";
 
 std::span<const BakedCaption> program_captions;
 FontsAfterCheck after_check = FontsAfterCheck::keep;

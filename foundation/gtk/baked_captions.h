@@ -68,10 +68,10 @@ bool baked_for_options(const BakedCaption& baked, const cairo_font_options_t* op
 // only normal and bold.
 bool is_bold_weight(int weight);
 
-// What decides how the font's text comes out: the font file and face
-// fontconfig picks for it at that pixel size, the rendering options from
-// fontconfig's configuration and from the font options (as merged with the
-// target surface's), and the versions of cairo and fontconfig.
+// What decides how the font's text comes out: the font file, face and
+// revision fontconfig picks for it at that pixel size, the rendering options
+// from fontconfig's configuration and from the font options (as merged with
+// the target surface's), and the versions of cairo and fontconfig.
 std::string caption_font_key(const FontSpec& font, double pixel_size,
                              const cairo_font_options_t* options);
 
