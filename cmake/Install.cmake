@@ -54,6 +54,22 @@ foreach(program IN ITEMS ornfig ornpage)
 endforeach()
 add_custom_target(man_pages ALL DEPENDS ${man_pages})
 install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The same pages in Russian, where man finds them under a Russian locale.
+set(man_pages_ru)
+foreach(program IN ITEMS ornfig ornpage)
+    set(page ${PROJECT_SOURCE_DIR}/man/ru/${program}.1)
+    set(compressed ${PROJECT_BINARY_DIR}/man/ru/${program}.1.gz)
+    add_custom_command(
+        OUTPUT ${compressed}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man/ru
+        COMMAND sh -c "\"$1\" -9nc \"$2\" > \"$3\"" sh ${ORN_GZIP} ${page} ${compressed}
+        DEPENDS ${page}
+        COMMENT "Compressing the Russian ${program}.1"
+        VERBATIM)
+    list(APPEND man_pages_ru ${compressed})
+endforeach()
+add_custom_target(man_pages_ru ALL DEPENDS ${man_pages_ru})
+install(FILES ${man_pages_ru} DESTINATION ${CMAKE_INSTALL_MANDIR}/ru/man1)
 
 # The Debian package: ornlux-viewers_<version>_<arch>.deb.
 set(CPACK_GENERATOR DEB)

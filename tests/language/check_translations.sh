@@ -30,7 +30,7 @@ while read -r language; do
     fi
 done <"$source_dir/po/LINGUAS"
 
-textbook_words=("уменьшить" "увеличить" "Свернуть" "Закрыть" "Форма1"
+textbook_words=("уменьшить" "увеличить" "Свернуть" "Развернуть" "Закрыть" "Форма1"
     "Рисунок для самостоятельного ответа.")
 for word in "${textbook_words[@]}"; do
     if grep -qF "msgid \"$word\"" "$template"; then

@@ -96,6 +96,9 @@ expected=(
     usr/share/applications/ornpage.desktop
     usr/share/man/man1/ornfig.1.gz
     usr/share/man/man1/ornpage.1.gz
+    usr/share/man/ru/man1/ornfig.1.gz
+    usr/share/man/ru/man1/ornpage.1.gz
+    usr/share/locale/ru/LC_MESSAGES/ornlux-viewers.mo
 )
 for size in 32 48 128; do
     for program in ornfig ornpage; do
@@ -154,6 +157,18 @@ installed_by_us=true
 [[ $(/usr/bin/ornpage --version) == "ornpage $version" ]] || fail "installed ornpage --version"
 if command -v man >/dev/null; then
     [[ $(man -w ornfig) == /usr/share/man/man1/ornfig.1.gz ]] || fail "man finds no ornfig(1)"
+fi
+# The installed programs find their translation, and man the Russian pages.
+if locale -a 2>/dev/null | grep -qix 'ru_RU\.utf-\?8'; then
+    russian=(env -u LC_ALL -u LC_MESSAGES -u LANGUAGE LANG=ru_RU.UTF-8)
+    for program in ornfig ornpage; do
+        [[ $("${russian[@]}" /usr/bin/$program --help) == "Использование: $program "* ]] ||
+            fail "the installed $program --help is not in Russian"
+        if command -v man >/dev/null; then
+            [[ $("${russian[@]}" man -w $program) == /usr/share/man/ru/man1/$program.1.gz ]] ||
+                fail "man finds no Russian $program(1)"
+        fi
+    done
 fi
 
 prefix="$work/prefix"
