@@ -5,6 +5,7 @@
 
 #include "gtk/control_widget.h"
 #include "gtk/gobject_glue.h"
+#include "page/menu_language.h"
 
 namespace orn::page {
 
@@ -50,6 +51,7 @@ class WebKitBrowserPeer : public BrowserPeer {
         auto* view = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context",
                                                   shared_context(), "settings", settings, nullptr));
         g_object_unref(settings);
+        translate_context_menus(view);
         return view;
     }
 

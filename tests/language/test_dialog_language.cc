@@ -164,10 +164,3 @@ TEST_F(Language, NumbersKeepTheirCForm) {
 
 }  // namespace
 }  // namespace orn::test
-
-int main(int argc, char** argv) {
-    // As the viewers do first thing, with the build tree's catalogues.
-    orn::use_users_language(ORN_BUILD_LOCALE_DIR);
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
