@@ -6,6 +6,7 @@
 #include "gtk/control_widget.h"
 #include "gtk/gobject_glue.h"
 #include "page/menu_language.h"
+#include "page/script_dialogs.h"
 
 namespace orn::page {
 
@@ -52,6 +53,7 @@ class WebKitBrowserPeer : public BrowserPeer {
                                                   shared_context(), "settings", settings, nullptr));
         g_object_unref(settings);
         translate_context_menus(view);
+        show_script_dialogs(view);
         return view;
     }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <clocale>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -103,8 +104,9 @@ class OrnpageTest : public testing::Test {
 
     EnvironmentAdditions marker() const { return {{kMarker, tree_.root()}}; }
 
-    // Starts ornpage on the item with drive_c as its C: drive.
-    void start(const std::string& drive_c) {
+    // Starts ornpage on the item with drive_c as its C: drive; extra: more
+    // environment (the locale, ...).
+    void start(const std::string& drive_c, const EnvironmentAdditions& extra = {}) {
         app_.reset();
         if (prefix_.empty()) prefix_ = make_wine_prefix(tree_, drive_c);
         EnvironmentAdditions env = marker();
@@ -119,6 +121,7 @@ class OrnpageTest : public testing::Test {
                                {"XDG_RUNTIME_DIR", runtime_dir_},
                                {"DBUS_SESSION_BUS_ADDRESS", bus_->address()},
                                {"NO_AT_BRIDGE", "1"}});
+        env.insert(env.end(), extra.begin(), extra.end());
         app_ =
             std::make_unique<Process>(ornpage_binary(), std::vector<std::string>{kItemPath}, env);
     }
@@ -410,6 +413,39 @@ TEST_F(OrnpageTest, AMissingCaptionFileEndsWithStatus1AfterThePageWasOpened) {
     auto status = app_->wait_for(Millis(5000));
     ASSERT_TRUE(status) << "still running 5 s after the dialog was dismissed";
     EXPECT_TRUE(status->exited && status->code == 1) << status->describe();
+}
+
+// The page's own boxes speak the user's language: a page's alert is a dialog
+// of the program's, titled in Russian under ru_RU.UTF-8 (the engine's own box
+// would say "JavaScript" and "OK"/"Cancel" in English); answering it lets the
+// program go on.
+TEST_F(OrnpageTest, APagesAlertIsADialogInTheUsersLanguage) {
+    std::string old_locale = std::setlocale(LC_MESSAGES, nullptr);
+    bool russian = std::setlocale(LC_MESSAGES, "ru_RU.UTF-8") != nullptr;
+    std::setlocale(LC_MESSAGES, old_locale.c_str());
+    if (!russian) GTEST_SKIP() << "ru_RU.UTF-8 is not available";
+    std::string drive = copy_sample_drive(tree_);
+    tree_.write("drive_c/Book/htm/dop_htm/p07_2.htm",
+                "<html><body onload=\"alert('x')\"><p>text</p></body></html>");
+    start(drive, {{"LANG", "ru_RU.UTF-8"}, {"LC_ALL", ""}, {"LANGUAGE", ""}});
+
+    const std::string title = "Сообщение страницы";
+    std::optional<WindowId> dialog;
+    poll_until(
+        [&] {
+            dialog = probe_.client_of_pid(app_->pid(), title);
+            return (dialog && probe_.is_dialog(*dialog) && probe_.viewable(*dialog)) ||
+                   !app_->running();
+        },
+        Millis(15000));
+    ASSERT_TRUE(dialog && probe_.is_dialog(*dialog))
+        << "no dialog titled " << title << "; standard error:\n"
+        << app_->stderr_text();
+    ASSERT_TRUE(xdotool({"windowactivate", "--sync", std::to_string(*dialog)}));
+    ASSERT_TRUE(xdotool({"key", "Return"}));
+    EXPECT_TRUE(poll_until([&] { return !probe_.client_of_pid(app_->pid(), title); }, Millis(5000)))
+        << "the dialog stayed after Return";
+    EXPECT_TRUE(app_->running()) << "the program ended with the dialog";
 }
 
 }  // namespace
