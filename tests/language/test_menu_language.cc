@@ -104,6 +104,7 @@ TEST_F(MenuLanguage, EditingItemsAreTranslated) {
     std::vector<ItemSeen> items = items_of(menu);
     g_object_unref(menu);
     std::vector<std::string> labels;
+    labels.reserve(items.size());
     for (const ItemSeen& item : items) labels.push_back(item.label);
     EXPECT_EQ(labels, (std::vector<std::string>{"_Вырезать", "_Копировать", "Вст_авить", "_Удалить",
                                                 "Выделить _всё"}));
