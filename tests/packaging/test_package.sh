@@ -96,6 +96,8 @@ expected=(
     usr/share/applications/ornpage.desktop
     usr/share/man/man1/ornfig.1.gz
     usr/share/man/man1/ornpage.1.gz
+    usr/bin/ornlux-wine-setup
+    usr/share/man/man1/ornlux-wine-setup.1.gz
 )
 for size in 32 48 128; do
     for program in ornfig ornpage; do
@@ -152,6 +154,8 @@ installed_by_us=true
 [[ $(dpkg-query -W -f='${Version}' "$package") == "$version" ]] || fail "$package is not installed"
 [[ $(/usr/bin/ornfig --version) == "ornfig $version" ]] || fail "installed ornfig --version"
 [[ $(/usr/bin/ornpage --version) == "ornpage $version" ]] || fail "installed ornpage --version"
+[[ $(/usr/bin/ornlux-wine-setup --version) == "ornlux-wine-setup $version" ]] ||
+    fail "installed ornlux-wine-setup --version"
 if command -v man >/dev/null; then
     [[ $(man -w ornfig) == /usr/share/man/man1/ornfig.1.gz ]] || fail "man finds no ornfig(1)"
 fi
