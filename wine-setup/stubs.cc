@@ -118,14 +118,14 @@ std::string stub_text(const std::string& native_path, const std::string& wine_pr
                       const std::string& kept_name) {
     std::string kept = comment_safe(kept_name);
     return std::string(kStubStart) +
-           " It runs the native viewer in place of the textbook's\n"
-           "# Windows program, which is kept beside it as " +
+           " It runs the native viewer\n"
+           "# in place of the textbook's Windows program, which is kept beside it\n"
+           "# as " +
            kept +
-           "\n"
-           "# (\"ornlux-wine-setup --undo\" puts that back). The viewer runs in the\n"
-           "# prefix Wine runs in, else in the one set up; its standard output is\n"
-           "# not the caller's, so that a caller reading that output to its end\n"
-           "# does not wait for the viewer to close.\n"
+           " (\"ornlux-wine-setup --undo\" puts that back).\n"
+           "# The viewer runs in the prefix Wine runs in, else in the one set up;\n"
+           "# its standard output is not the caller's, so that a caller reading\n"
+           "# that output to its end does not wait for the viewer to close.\n"
            "WINEPREFIX=${WINEPREFIX:-" +
            shell_quoted(wine_prefix) +
            "}\n"
