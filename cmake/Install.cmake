@@ -86,5 +86,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # come with libwebkit2gtk-4.1-0, all of which shlibdeps finds.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcanberra0, libasound2, fonts-liberation, hicolor-icon-theme")
+# ornlux-wine-setup is for a textbook run under Wine.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "wine")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)
