@@ -7,8 +7,8 @@
 //
 // Exits 77 (skipped) when Wine, the MinGW compiler or a display with a
 // window manager is not there.
-#include <gtest/gtest.h>
 #include <glib.h>
+#include <gtest/gtest.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -156,7 +156,8 @@ std::string compile_windows_program(const std::string& source, const std::string
     std::vector<std::string> args{"-O2", "-s", "-o", output, source};
     args.insert(args.end(), defines.begin(), defines.end());
     Finished built = run_command("x86_64-w64-mingw32-gcc", args, {}, Millis(120000));
-    if (!built.status || built.status->code != 0) return "cannot build " + output + ": " + built.err;
+    if (!built.status || built.status->code != 0)
+        return "cannot build " + output + ": " + built.err;
     return {};
 }
 
@@ -188,12 +189,12 @@ std::string make_world(WineWorld& w) {
     std::string built = w.tree.mkdir("built");
     for (auto [name, define] : {std::pair{"ornfig", "-DVIEWER=\"ornfig\""},
                                 std::pair{"ornpage", "-DVIEWER=\"ornpage\""}}) {
-        std::string error = compile_windows_program(sources + "viewer.c",
-                                                    built + "/" + name + ".exe", {define});
+        std::string error =
+            compile_windows_program(sources + "viewer.c", built + "/" + name + ".exe", {define});
         if (!error.empty()) return error;
     }
-    std::string error = compile_windows_program(sources + "textbook.c", built + "/textbook.exe",
-                                                {"-mconsole"});
+    std::string error =
+        compile_windows_program(sources + "textbook.c", built + "/textbook.exe", {"-mconsole"});
     if (!error.empty()) return error;
 
     // No display for wineboot: it has no window to show.
@@ -380,8 +381,8 @@ TEST_F(WineTextbook, SetUpKeptTheWindowsViewersAndASecondRunChangesNothing) {
     std::string bin = binary_dir() + "/wine-setup/";
     EXPECT_EQ(again.out, "C:\\Book\\ornfig.exe: already starts " + bin +
                              "ornfig; nothing changed\n"
-                             "C:\\Book\\ornpage.exe: already starts " + bin +
-                             "ornpage; nothing changed\n");
+                             "C:\\Book\\ornpage.exe: already starts " +
+                             bin + "ornpage; nothing changed\n");
     EXPECT_EQ(read_file(book + "ornfig.exe"), stub);
     // Wine's own files are not looked at, let alone changed.
     EXPECT_EQ(again.out.find("windows\\"), std::string::npos);
@@ -430,8 +431,8 @@ TEST_F(WineTextbook, CyrillicNamesArriveWhetherWineMisreadsThemOrNot) {
 }
 
 TEST_F(WineTextbook, QuotedItemPathWithASpace) {
-    std::string file = command_file(
-        "spaced.txt", "C:\\Book\\ornfig.exe \"C:\\Book\\htm\\f01 2.htm\"");
+    std::string file =
+        command_file("spaced.txt", "C:\\Book\\ornfig.exe \"C:\\Book\\htm\\f01 2.htm\"");
     auto wine = start_wine({"C:\\Book\\textbook.exe", "create", file});
     expect_figure_then_close("Рисунок с пробелом в имени");
 }

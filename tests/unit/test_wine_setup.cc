@@ -290,6 +290,11 @@ TEST_F(WineSetup, RefusesAMissingPrefixAPrefixWithoutTextbookAndMissingViewers) 
               "ornlux-wine-setup: there is no Wine prefix at " + tree.root() + "/nowhere\n");
     EXPECT_EQ(no_prefix.out, "");
 
+    Result not_a_prefix = run({"--prefix", viewers});
+    EXPECT_EQ(not_a_prefix.status, 1);
+    EXPECT_EQ(not_a_prefix.err,
+              "ornlux-wine-setup: the Wine prefix " + viewers + " has no drive C:\n");
+
     put("Book/ornfig.txt", "not it");
     Result no_textbook = run({});
     EXPECT_EQ(no_textbook.status, 1);
