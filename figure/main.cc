@@ -44,10 +44,10 @@ int main(int argc, char** argv) {
     // The buttons' captions are the only text ornfig draws: once they are
     // checked, fontconfig's configuration is let go of.
     orn::gtk::use_baked_captions(orn::figure::kBakedCaptions, orn::gtk::FontsAfterCheck::release);
-    // The figure decodes on another core while GTK is loaded and started and
-    // the window is made; the core then checks the buttons' baked captions.
     // A Cyrillic name that Wine misread is read again before anything uses it.
     orn::Text argument = orn::figure::figure_argument_as_meant(command.argument);
+    // The figure decodes on another core while GTK is loaded and started and
+    // the window is made; the core then checks the buttons' baked captions.
     orn::decode_picture_ahead(
         [argument] { return orn::figure::locate_figure_file(argument); },
         orn::figure::kStartZoomPercent / 100.0 * orn::gtk::device_scale_from_environment(),

@@ -3,17 +3,19 @@
 #include <iostream>
 
 #include "runtime/command_line.h"
+#include "runtime/translation.h"
 #include "wine-setup/messages.h"
 #include "wine-setup/options.h"
 #include "wine-setup/setup_run.h"
 
 int main(int argc, char** argv) {
+    orn::use_users_language();
     using orn::wine_setup::SetupOptions;
     orn::wine_setup::ParsedOptions parsed = orn::wine_setup::parse_options(argc, argv);
     switch (parsed.options.action) {
         case SetupOptions::Action::help:
             return orn::answer_option(orn::CommandAction::help, orn::wine_setup::kProgramName,
-                                      orn::wine_setup::kUsage, stdout);
+                                      _(orn::wine_setup::kUsage), stdout);
         case SetupOptions::Action::version:
             return orn::answer_option(orn::CommandAction::version, orn::wine_setup::kProgramName,
                                       "", stdout);
@@ -28,7 +30,8 @@ int main(int argc, char** argv) {
                                             std::cout, std::cerr);
     std::cout.flush();
     if (!std::cout) {
-        std::cerr << orn::wine_setup::kProgramName << ": cannot write what was done\n";
+        std::cerr << orn::wine_setup::kProgramName << ": " << _("cannot write what was done")
+                  << "\n";
         return 1;
     }
     return status;

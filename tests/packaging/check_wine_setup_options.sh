@@ -36,5 +36,14 @@ out=$(WINEPREFIX=/nonexistent/prefix "$program" 2>"$err") || status=$?
 grep -qx "ornlux-wine-setup: there is no Wine prefix at /nonexistent/prefix" "$err" ||
     fail "a missing prefix: $(cat "$err")"
 
+# In Russian where the machine has the locale (the language tests make it).
+if locale -a 2>/dev/null | grep -qix 'ru_RU.utf8'; then
+    out=$(LANGUAGE= LC_ALL=ru_RU.UTF-8 "$program" --help 2>"$err") || fail "--help in Russian"
+    [[ $out == "Использование: ornlux-wine-setup"* ]] || fail "--help in Russian: '$out'"
+    out=$(LANGUAGE= LC_ALL=ru_RU.UTF-8 WINEPREFIX=/nonexistent "$program" 2>&1) || true
+    [[ $out == "ornlux-wine-setup: префикса Wine нет: /nonexistent" ]] ||
+        fail "a refusal in Russian: '$out'"
+fi
+
 ((failed == 0)) && echo "ornlux-wine-setup answers its options"
 exit "$failed"
