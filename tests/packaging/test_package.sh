@@ -98,6 +98,7 @@ expected=(
     usr/share/man/man1/ornpage.1.gz
     usr/bin/ornlux-wine-setup
     usr/share/man/man1/ornlux-wine-setup.1.gz
+    usr/share/locale/ru/LC_MESSAGES/ornlux-viewers.mo
 )
 for size in 32 48 128; do
     for program in ornfig ornpage; do
