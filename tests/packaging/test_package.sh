@@ -236,8 +236,11 @@ start ornfig /usr/bin/ornfig 'C:\Book\htm\f01_1.htm'
 wait_for_window ornfig "$pid"
 record_titles "$window" 5
 text=$(caption_text "$drive_c/Book/htm/orn/f01_1.htm")
-if ((${#titles[@]} < 3)) || [[ ${titles[0]} != "Форма1" ]] ||
-    ! is_rotation "$text" "${titles[1]}" || ! is_rotation "$text" "${titles[2]}"; then
+# On a loaded machine the first tick may come before the first read of the
+# title, so "Форма1" may be missed; the ticks after it must be rotations.
+ticks=("${titles[@]}")
+[[ ${ticks[0]:-} == "Форма1" ]] && ticks=("${ticks[@]:1}")
+if ((${#ticks[@]} < 2)) || ! is_rotation "$text" "${ticks[0]}" || ! is_rotation "$text" "${ticks[1]}"; then
     fail "ornfig's titles were: $(printf '"%s" ' "${titles[@]}")"
 fi
 until_true 5 has_state "$window" _NET_WM_STATE_ABOVE || fail "ornfig's window is not kept above"
