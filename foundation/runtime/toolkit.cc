@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "runtime/errors.h"
+#include "runtime/message_text.h"
 
 namespace orn {
 
@@ -50,10 +51,12 @@ void Toolkit::report_fatal(const RuntimeError& error) {
     ended_ = true;  // no timer or click may run while the message is up
     exit_status_ = 1;
     fatal_message_ = error.what();
-    std::fprintf(stderr, "%s: %s\n", program_name_.c_str(), fatal_message_.c_str());
+    std::fprintf(stderr, "%s: %s\n", program_name_.c_str(),
+                 escaped_for_terminal(fatal_message_).c_str());
     std::fflush(stderr);
-    std::string dialog_text = "Run-time error '" + std::to_string(static_cast<int>(error.code())) +
-                              "':\n\n" + fatal_message_;
+    std::string dialog_text =
+        "Run-time error '" + std::to_string(static_cast<int>(error.code())) + "':\n\n" +
+        shortened_in_the_middle(readable_for_dialog(fatal_message_), kMaxDialogMessageChars);
     backend_.show_error(program_name_, dialog_text);
     backend_.end_program(1);
 }

@@ -173,6 +173,31 @@ TEST_F(OrnfigWindow, SelfAnswerFigureScrollsTheFixedText) {
     expect_layout(50, kF12_3Width, kF12_3Height);
 }
 
+// A caption line near the 1 MiB limit: the window manager is given a
+// bounded beginning of it, which still moves on by one character a tick.
+TEST_F(OrnfigWindow, ALongCaptionGivesTheTitleBarABoundedBeginning) {
+    TempTree book;
+    std::string drive = copy_sample_drive(book);
+    std::string line;
+    while (line.size() < (std::size_t{1} << 20) - 16)
+        line += static_cast<char>('a' + line.size() % 26);
+    book.write("drive_c/Book/htm/orn/f01_1.htm", line + "\r\n");
+    prefix = make_wine_prefix(book, drive);
+    ASSERT_NO_FATAL_FAILURE(start("C:\\Book\\htm\\f01_1.htm"));
+    ASSERT_TRUE(run->wait_until_started(window)) << "the caption does not scroll";
+    auto changes = run->record_titles(window, Millis(700));
+    ASSERT_GE(changes.size(), 2u) << describe(changes);
+    for (const char* property : {"_NET_WM_NAME", "WM_NAME"}) {
+        std::size_t bytes = run->probe().property_bytes(window, property);
+        EXPECT_GT(bytes, 0u) << property;
+        EXPECT_LE(bytes, 2048u) << property << " holds the whole caption";
+    }
+    const std::string& before = changes[changes.size() - 2].title;
+    const std::string& after = changes.back().title;
+    ASSERT_FALSE(after.empty());
+    EXPECT_EQ(after.substr(0, after.size() - 1), before.substr(1)) << "the ticker moved on";
+}
+
 TEST_F(OrnfigWindow, StartsKeptAboveAtTheCornerSizedForHalfTheFigure) {
     ASSERT_NO_FATAL_FAILURE(start("C:\\Book\\htm\\f01_1.htm"));
     EXPECT_TRUE(poll_until([&] { return run->probe().has_state(window, "_NET_WM_STATE_ABOVE"); },
