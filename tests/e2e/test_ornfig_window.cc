@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -17,6 +18,7 @@
 namespace orn::test {
 namespace {
 
+namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 // The session runs at 96 DPI, GTK's resolution without an Xft.dpi setting.
@@ -196,6 +198,23 @@ TEST_F(OrnfigWindow, ALongCaptionGivesTheTitleBarABoundedBeginning) {
     const std::string& after = changes.back().title;
     ASSERT_FALSE(after.empty());
     EXPECT_EQ(after.substr(0, after.size() - 1), before.substr(1)) << "the ticker moved on";
+}
+
+// A textbook whose Cyrillic file names are stored in Windows-1251 bytes, as
+// copied from a disc: the item typed in UTF-8 finds its figure and caption.
+TEST_F(OrnfigWindow, FindsFilesNamedInTheWindowsCodePage) {
+    TempTree book;
+    std::string drive = copy_sample_drive(book);
+    const std::string name = "\xF0\xE8\xF1_2";  // рис_2 in Windows-1251
+    fs::copy_file(fs::path(drive) / "Book/jpg/f01_1.jpg",
+                  fs::path(drive) / "Book/jpg" / (name + ".jpg"));
+    fs::copy_file(fs::path(drive) / "Book/htm/orn/f01_1.htm",
+                  fs::path(drive) / "Book/htm/orn" / (name + ".htm"));
+    prefix = make_wine_prefix(book, drive);
+    ASSERT_NO_FATAL_FAILURE(start("C:\\Book\\htm\\рис_2.htm"));
+    EXPECT_TRUE(run->wait_until_started(window)) << "the caption does not scroll; standard error:\n"
+                                                 << run->process().stderr_text();
+    expect_layout(50, kF01_1Width, kF01_1Height);
 }
 
 TEST_F(OrnfigWindow, StartsKeptAboveAtTheCornerSizedForHalfTheFigure) {

@@ -26,11 +26,10 @@ void locate(const std::string& argument, std::string configuration_bytes) {
     orn::ItemStem stem = orn::item_stem(item_name);
     // Looked up under a prefix that does not exist: the walk stops at once.
     orn::HostEnvironment env{"/nonexistent-orn-fuzz"};
-    for (const orn::Text& path :
-         {orn::figure_directory(roots.content_root) + stem.stem + u".jpg",
-          orn::figure_caption_directory(roots.content_root) + item_name,
-          orn::page_directory(roots.content_root) + page,
-          orn::click_sound_path(roots.content_root)}) {
+    for (const orn::Text& path : {orn::figure_directory(roots.content_root) + stem.stem + u".jpg",
+                                  orn::figure_caption_directory(roots.content_root) + item_name,
+                                  orn::page_directory(roots.content_root) + page,
+                                  orn::click_sound_path(roots.content_root)}) {
         orn::ResolvedPath resolved = orn::resolve_host_path(path, env);
         (void)orn::describe_path(path, resolved.host_path);
     }
