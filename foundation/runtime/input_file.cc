@@ -12,6 +12,7 @@
 
 #include "runtime/errors.h"
 #include "runtime/hostpath.h"
+#include "runtime/translation.h"
 
 namespace orn {
 
@@ -39,9 +40,9 @@ std::string reason_for_errno(int error) {
     switch (error) {
         case EACCES:
         case EPERM:
-            return "permission denied";
+            return _("permission denied");
         case EISDIR:
-            return "is a directory";
+            return _("is a directory");
         default:
             break;
     }
@@ -51,6 +52,12 @@ std::string reason_for_errno(int error) {
     return words;
 }
 
+std::string larger_than(std::size_t bytes) {
+    constexpr std::size_t kMiB = std::size_t{1} << 20;
+    if (bytes % kMiB == 0) return format_text(_("file larger than %zu MiB"), bytes / kMiB);
+    return format_text(_("file larger than %zu bytes"), bytes);
+}
+
 namespace {
 
 // Why an open failed: the reason, and whether the file is only too large.
@@ -58,11 +65,6 @@ struct Refusal {
     std::string reason;
     bool too_large = false;
 };
-
-std::string size_words(std::size_t bytes) {
-    if (bytes % (std::size_t{1} << 20) == 0) return std::to_string(bytes >> 20) + " MiB";
-    return std::to_string(bytes) + " bytes";
-}
 
 std::variant<InputFile, Refusal> open_regular(const std::string& host_path, std::size_t max_bytes) {
     // O_NONBLOCK: opening a pipe for reading would wait for a writer. It is
@@ -74,9 +76,9 @@ std::variant<InputFile, Refusal> open_regular(const std::string& host_path, std:
     struct stat status {};
     if (::fstat(descriptor, &status) != 0) return Refusal{reason_for_errno(errno)};
     if (S_ISDIR(status.st_mode)) return Refusal{reason_for_errno(EISDIR)};
-    if (!S_ISREG(status.st_mode)) return Refusal{"not a regular file"};
+    if (!S_ISREG(status.st_mode)) return Refusal{_("not a regular file")};
     auto size = static_cast<std::size_t>(status.st_size);
-    if (size > max_bytes) return Refusal{"file larger than " + size_words(max_bytes), true};
+    if (size > max_bytes) return Refusal{larger_than(max_bytes), true};
     int flags = ::fcntl(descriptor, F_GETFL);
     if (flags < 0 || ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0)
         return Refusal{reason_for_errno(errno)};

@@ -41,6 +41,9 @@ class InputFile {
 // words for errno, in lower case.
 std::string reason_for_errno(int error);
 
+// Why a file was refused for its size: "file larger than 4 MiB".
+std::string larger_than(std::size_t bytes);
+
 // Opens the regular file at host_path for reading. Anything else is File
 // not found with the reason (windows_path names the file in the message);
 // a file larger than max_bytes is Out of memory, before anything is read.

@@ -34,6 +34,7 @@
 #include "runtime/jpeg_structure.h"
 #include "runtime/shared_surface.h"
 #include "runtime/side_task.h"
+#include "runtime/translation.h"
 
 namespace orn {
 
@@ -249,7 +250,7 @@ DecodeOutcome decode_failed(JpegDecode* decode) {
         std::snprintf(decode->message, sizeof decode->message,
                       "decoding it needs more memory than a picture may take");
     if (decode->too_many_scans) {
-        std::snprintf(decode->message, sizeof decode->message, "more than %d scans",
+        std::snprintf(decode->message, sizeof decode->message, _("more than %d scans"),
                       kMaxProgressiveScans);
         jpeg_destroy_decompress(&decode->info);
         return DecodeOutcome::Invalid;

@@ -107,8 +107,8 @@ void TextInput::refill() {
     buffer_.resize(count);
     bytes_read_ += count;
     if (bytes_read_ > kMaxFileBytes)
-        raise_error(ErrorCode::OutOfMemory, to_display_utf8(path_) + ": file larger than " +
-                                                std::to_string(kMaxFileBytes >> 20) + " MiB");
+        raise_error(ErrorCode::OutOfMemory,
+                    to_display_utf8(path_) + ": " + larger_than(kMaxFileBytes));
     if (count < kChunkBytes) {
         if (std::ferror(file_))
             raise_error(ErrorCode::DeviceIOError,
