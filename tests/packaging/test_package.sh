@@ -96,6 +96,7 @@ expected=(
     usr/share/applications/ornpage.desktop
     usr/share/man/man1/ornfig.1.gz
     usr/share/man/man1/ornpage.1.gz
+    usr/share/locale/ru/LC_MESSAGES/ornlux-viewers.mo
 )
 for size in 32 48 128; do
     for program in ornfig ornpage; do
