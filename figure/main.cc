@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
         return orn::answer_option(command.action, "ornfig", _(kUsage), stdout);
 
     orn::gtk::use_classic_look();
+    orn::gtk::stay_off_missing_session_bus();
     // The buttons' captions are the only text ornfig draws: once they are
     // checked, fontconfig's configuration is let go of.
     orn::gtk::use_baked_captions(orn::figure::kBakedCaptions, orn::gtk::FontsAfterCheck::release);

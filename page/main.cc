@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "gtk/before_gtk.h"
 #include "gtk/gtk_backend.h"
 #include "page/frm_ornpage.h"
 #include "page/webkit_browser.h"
@@ -42,6 +43,7 @@ int main(int argc, char** argv) {
     // memory, not from the dconf store and its cache under the home folder
     // (the HTML engine's network process asks for proxy settings there).
     g_setenv("GSETTINGS_BACKEND", "memory", TRUE);
+    orn::gtk::stay_off_missing_session_bus();
     // The view draws in software: its frames reach the window through shared
     // memory rather than through a GL stack, which would load Mesa and leave
     // a shader cache under the home folder.

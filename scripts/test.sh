@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs every test (default preset), then the unit tests again
-# under AddressSanitizer and UndefinedBehaviorSanitizer (asan preset).
-# Both passes always run; the exit status is non-zero if either failed.
+# under AddressSanitizer and UndefinedBehaviorSanitizer (asan preset), then
+# the libFuzzer targets, built with clang under the same sanitizers, each
+# for a bounded time from its seed corpus (fuzz preset). Every pass always
+# runs; the exit status is non-zero if any failed.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 source scripts/x11-session.sh
@@ -21,6 +23,7 @@ run_pass() {
 failed=()
 run_pass default || failed+=(default)
 run_pass asan || failed+=(asan)
+run_pass fuzz || failed+=(fuzz)
 
 if ((${#failed[@]} > 0)); then
     echo "test.sh: FAILED: ${failed[*]}" >&2

@@ -38,6 +38,9 @@ constexpr int kFrameExtentsTimeoutMs = 500;
 constexpr int kGeometrySettleMs = 500;
 // The narrowest client area the user can give a sizable window, in pixels.
 constexpr int kMinUserClientWidth = 120;
+// Widest line of an error message, in characters: well inside the smallest
+// screen the programs meet.
+constexpr int kMessageWidthChars = 60;
 
 constexpr const char* kStyleSheet = R"css(
 .orn-button { min-height: 0; min-width: 0; padding: 0; }
@@ -761,6 +764,34 @@ void wait_until_mapped() {
 }
 }  // namespace
 
+namespace {
+// A message names files and an item typed by anyone. Its lines break
+// anywhere, even inside a long name, so that the box is never wider than
+// the screen (the toolkit has shortened a very long message in the middle,
+// so it is never taller either). The text can be selected and copied;
+// Return still presses OK.
+void fit_message_to_screen(GtkMessageDialog* dialog) {
+    GtkWidget* area = gtk_message_dialog_get_message_area(dialog);
+    GList* children = gtk_container_get_children(GTK_CONTAINER(area));
+    GtkWidget* label = children ? GTK_WIDGET(children->data) : nullptr;
+    g_list_free(children);
+    if (label && GTK_IS_LABEL(label)) {
+        gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
+        gtk_label_set_line_wrap_mode(GTK_LABEL(label), PANGO_WRAP_WORD_CHAR);
+        gtk_label_set_max_width_chars(GTK_LABEL(label), kMessageWidthChars);
+        gtk_label_set_selectable(GTK_LABEL(label), TRUE);
+        // A hyphen at a break inside a path would read as part of the name.
+        PangoAttrList* attributes = pango_attr_list_new();
+        pango_attr_list_insert(attributes, pango_attr_insert_hyphens_new(FALSE));
+        gtk_label_set_attributes(GTK_LABEL(label), attributes);
+        pango_attr_list_unref(attributes);
+    }
+    gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
+    if (GtkWidget* ok = gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK))
+        gtk_widget_grab_focus(ok);
+}
+}  // namespace
+
 void GtkBackend::show_error(const std::string& title, const std::string& message) {
     // The program's windows appear as they stand before the message does.
     for (GtkWindowPeer* window : all_windows()) window->apply_visibility();
@@ -769,6 +800,7 @@ void GtkBackend::show_error(const std::string& title, const std::string& message
     prepare_caption_fonts();
     GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR,
                                                GTK_BUTTONS_OK, "%s", message.c_str());
+    fit_message_to_screen(GTK_MESSAGE_DIALOG(dialog));
     gtk_window_set_title(GTK_WINDOW(dialog), title.c_str());
     gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
     gtk_dialog_run(GTK_DIALOG(dialog));

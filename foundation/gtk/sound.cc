@@ -10,6 +10,8 @@
 #include <mutex>
 #include <thread>
 
+#include "runtime/input_file.h"
+
 namespace orn::gtk {
 
 namespace {
@@ -19,6 +21,8 @@ namespace {
 // at never pays for loading them at start-up.
 constexpr const char* kCanberraLibrary = "libcanberra.so.0";
 constexpr const char* kAlsaLibrary = "libasound.so.2";
+// Largest sound file played: a click takes a few kilobytes.
+constexpr std::size_t kMaxSoundBytes = std::size_t{16} << 20;
 
 // ALSA reports a machine without a sound card on standard error; the
 // program's standard error is for its own messages.
@@ -116,7 +120,10 @@ class SoundThread {
                 path = std::move(queue_.front());
                 queue_.pop_front();
             }
-            if (!loaded || !canberra_.play(path)) g_idle_add(ring_bell, nullptr);
+            // Only a regular file of a sound's size goes to the sound system,
+            // which would wait forever on a pipe in its place.
+            bool playable = try_open_input_file(path, kMaxSoundBytes).has_value();
+            if (!loaded || !playable || !canberra_.play(path)) g_idle_add(ring_bell, nullptr);
         }
     }
 

@@ -1,5 +1,6 @@
 #include "runtime/errors.h"
 
+#include "runtime/message_text.h"
 #include "runtime/translation.h"
 
 namespace orn {
@@ -48,7 +49,8 @@ std::string error_message(const RuntimeError& error) {
 
 std::string run_time_error_text(const RuntimeError& error) {
     return format_text(_("Run-time error '%d':"), static_cast<int>(error.code())) + "\n\n" +
-           error_message(error);
+           shortened_in_the_middle(readable_for_dialog(error_message(error)),
+                                   kMaxDialogMessageChars);
 }
 
 RuntimeError::RuntimeError(ErrorCode code, const std::string& detail)

@@ -49,7 +49,9 @@ class RuntimeError : public std::runtime_error {
 std::string error_message(const RuntimeError& error);
 
 // The error dialog's text: "Run-time error '53':", a blank line, then
-// error_message(). The number is the same in every language.
+// error_message(), its control characters shown as symbols and shortened
+// in the middle when it is very long (see message_text.h). The number is
+// the same in every language.
 std::string run_time_error_text(const RuntimeError& error);
 
 [[noreturn]] void raise_error(ErrorCode code, const std::string& detail = {});

@@ -13,6 +13,14 @@ namespace {
 constexpr int kDefaultPositionOffset = 24;
 }  // namespace
 
+Text title_shown_for(const Text& caption) {
+    if (caption.size() <= kMaxTitleUnits) return caption;
+    std::size_t length = kMaxTitleUnits;
+    char16_t last = caption[length - 1];
+    if (last >= 0xD800 && last <= 0xDBFF) --length;  // a pair's first half
+    return caption.substr(0, length);
+}
+
 Form::Form(Toolkit& toolkit, FormDesign design) : toolkit_(toolkit), design_(std::move(design)) {}
 
 Form::~Form() = default;
@@ -191,7 +199,7 @@ const Text& Form::caption() {
 void Form::set_caption(const Text& caption) {
     load_if_needed();
     caption_ = caption;
-    peer_->set_title(to_display_utf8(caption));
+    peer_->set_title(to_display_utf8(title_shown_for(caption)));
 }
 
 std::uintptr_t Form::hwnd() {

@@ -36,6 +36,16 @@ struct FormDesign {
     IconImage icon;  // the window's icon; none when empty
 };
 
+// The longest title given to the window manager, in UTF-16 units: more than
+// a title bar across the widest screen shows. A caption is kept whole; only
+// its beginning is shown, so a long caption costs neither the program nor
+// the window manager more at every step of the ticker.
+inline constexpr std::size_t kMaxTitleUnits = 2048;
+
+// The part of a caption a title bar is given: the first kMaxTitleUnits
+// units, never ending halfway through a surrogate pair.
+Text title_shown_for(const Text& caption);
+
 inline constexpr int kWindowNormal = 0;
 inline constexpr int kWindowMaximised = 2;
 

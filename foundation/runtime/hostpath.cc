@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+#include "runtime/codepage.h"
 #include "runtime/translation.h"
 
 namespace orn {
@@ -88,11 +89,14 @@ bool is_there(const std::string& path, Want want) {
     return want == Want::Anything || S_ISDIR(status.st_mode);
 }
 
-// Case-folded form for comparing names; a name that is not UTF-8 is compared
-// as it is (it can then only equal itself).
+// Case-folded form for comparing names. A name on disk that is not UTF-8
+// is taken as Windows-1251: Cyrillic names of a textbook copied from a disc
+// or unpacked from an archive often come in the Windows code page.
 std::string fold_case(const std::string& name) {
-    if (!g_utf8_validate(name.data(), static_cast<gssize>(name.size()), nullptr)) return name;
-    gchar* folded = g_utf8_casefold(name.data(), static_cast<gssize>(name.size()));
+    std::string utf8 = name;
+    if (!g_utf8_validate(name.data(), static_cast<gssize>(name.size()), nullptr))
+        utf8 = to_utf8(decode_cp1251(name));
+    gchar* folded = g_utf8_casefold(utf8.data(), static_cast<gssize>(utf8.size()));
     std::string result(folded);
     g_free(folded);
     return result;

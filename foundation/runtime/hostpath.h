@@ -6,7 +6,8 @@
 //   /srv/book\jpg\f  -> a POSIX path is used as it is (backslashes become /)
 //
 // A component that does not exist as written is matched without regard to
-// case, since Windows file systems ignore case.
+// case, since Windows file systems ignore case; names on disk that are not
+// UTF-8 are read as Windows-1251 for that match.
 #pragma once
 
 #include <string>

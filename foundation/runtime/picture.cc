@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <bit>
+#include <cerrno>
 #include <cmath>
 #include <csetjmp>
 #include <cstdint>
@@ -29,9 +30,11 @@
 #include "runtime/errors.h"
 #include "runtime/file_stamp.h"
 #include "runtime/hostpath.h"
+#include "runtime/input_file.h"
 #include "runtime/jpeg_structure.h"
 #include "runtime/shared_surface.h"
 #include "runtime/side_task.h"
+#include "runtime/translation.h"
 
 namespace orn {
 
@@ -119,9 +122,14 @@ class FileBytes {
     // Read straight into room of the file's size, a part at a time, each
     // part hashed as soon as it is in.
     static FileBytes read(const std::string& host_path, const Text& windows_path) {
-        std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(host_path.c_str(), "rb"),
+        // A file larger than any picture is refused before it is read.
+        InputFile input = open_input_file(host_path, windows_path, kPictureMemoryBudget);
+        std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(::fdopen(input.descriptor(), "rb"),
                                                              std::fclose);
-        if (!file) raise_error(ErrorCode::FileNotFound, describe_path(windows_path, host_path));
+        if (!file)
+            raise_error(ErrorCode::FileNotFound,
+                        describe_path(windows_path, host_path) + ": " + reason_for_errno(errno));
+        (void)input.release();  // the stream closes it now
         struct stat status {};
         std::size_t expected = 0;
         FileBytes bytes;
@@ -190,13 +198,31 @@ struct JpegDecode {
     std::size_t stride;
     bool cmyk;
     JSAMPARRAY cmyk_row;  // CMYK comes through a one-row buffer of the decoder's own
+    jpeg_progress_mgr progress;
+    bool too_many_scans;
     char message[JMSG_LENGTH_MAX];
 };
+
+// Each scan of a progressive file makes the decoder go over every block of
+// the picture again, and a file may hold thousands of scans with nothing in
+// them. Encoders write ten scans for a colour picture and eighteen for CMYK;
+// past the limit the file is refused instead of decoded for minutes, as the
+// decoder's authors advise for files from outside.
+constexpr int kMaxProgressiveScans = 64;
 
 // A fatal decoder error returns to the setjmp of the function that called
 // the decoder instead of ending the program, as libjpeg's own handler would.
 [[noreturn]] void jump_out(j_common_ptr info) {
     auto* decode = reinterpret_cast<JpegDecode*>(info);  // info is the first member
+    std::longjmp(decode->failed, 1);
+}
+
+// Called by the decoder as it goes: ends the decode once the file has had
+// more scans than any picture needs.
+void count_scans(j_common_ptr info) {
+    auto* decode = reinterpret_cast<JpegDecode*>(info);  // info is the first member
+    if (decode->info.input_scan_number <= kMaxProgressiveScans) return;
+    decode->too_many_scans = true;
     std::longjmp(decode->failed, 1);
 }
 
@@ -223,6 +249,12 @@ DecodeOutcome decode_failed(JpegDecode* decode) {
     if (code == JERR_NO_BACKING_STORE)  // libjpeg's words for going past memory_limit
         std::snprintf(decode->message, sizeof decode->message,
                       "decoding it needs more memory than a picture may take");
+    if (decode->too_many_scans) {
+        std::snprintf(decode->message, sizeof decode->message, _("more than %d scans"),
+                      kMaxProgressiveScans);
+        jpeg_destroy_decompress(&decode->info);
+        return DecodeOutcome::Invalid;
+    }
     jpeg_destroy_decompress(&decode->info);
     return code == JERR_OUT_OF_MEMORY || code == JERR_NO_BACKING_STORE ? DecodeOutcome::NoMemory
                                                                        : DecodeOutcome::Invalid;
@@ -249,6 +281,9 @@ DecodeOutcome start_decode(JpegDecode* decode, const unsigned char* bytes, std::
         return decode_failed(decode);
     }
     jpeg_create_decompress(&decode->info);
+    decode->too_many_scans = false;
+    decode->progress.progress_monitor = count_scans;
+    decode->info.progress = &decode->progress;
     jpeg_mem_src(&decode->info, bytes, static_cast<unsigned long>(size));
     jpeg_read_header(&decode->info, TRUE);
     jpeg_decompress_struct& info = decode->info;

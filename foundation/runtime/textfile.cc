@@ -1,24 +1,17 @@
 #include "runtime/textfile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
-#include <system_error>
+#include <limits>
 
 #include "runtime/codepage.h"
 #include "runtime/errors.h"
 #include "runtime/hostpath.h"
+#include "runtime/input_file.h"
 
 namespace orn {
 
 namespace {
-
-std::string system_reason(int error) {
-    return std::generic_category().message(error);
-}
 
 bool is_line_end(char c) {
     return c == '\r' || c == '\n';
@@ -39,21 +32,14 @@ void TextInput::open(const Text& windows_path) {
     if (resolved.lookup == HostLookup::FileMissing) raise_error(ErrorCode::FileNotFound, detail);
     if (resolved.lookup == HostLookup::PathMissing) raise_error(ErrorCode::PathNotFound, detail);
 
-    // A directory, or a file the system refuses to open, is no file to read:
-    // File not found, with the system's reason appended.
-    int fd = ::open(resolved.host_path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) raise_error(ErrorCode::FileNotFound, detail + ": " + system_reason(errno));
-    struct stat status;
-    if (::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode)) {
-        ::close(fd);
-        raise_error(ErrorCode::FileNotFound, detail + ": " + system_reason(EISDIR));
-    }
-    file_ = ::fdopen(fd, "rb");
-    if (!file_) {
-        int error = errno;
-        ::close(fd);
-        raise_error(ErrorCode::FileNotFound, detail + ": " + system_reason(error));
-    }
+    // Only as much of the file is read as the lines asked for need, and
+    // never more than kMaxFileBytes: the size stat gives is no bound (a file
+    // may grow while it is read, and files of the kernel's own say 0).
+    InputFile input =
+        open_input_file(resolved.host_path, windows_path, std::numeric_limits<std::size_t>::max());
+    file_ = ::fdopen(input.descriptor(), "rb");
+    if (!file_) raise_error(ErrorCode::FileNotFound, detail + ": " + reason_for_errno(errno));
+    (void)input.release();  // the stream closes it now
     path_ = windows_path;
     at_file_end_ = false;
 }
@@ -69,6 +55,7 @@ void TextInput::close() {
     buffer_.clear();
     pos_ = 0;
     at_file_end_ = true;
+    bytes_read_ = 0;
     path_.clear();
 }
 
@@ -118,10 +105,14 @@ void TextInput::refill() {
     buffer_.resize(kChunkBytes);
     std::size_t count = std::fread(buffer_.data(), 1, kChunkBytes, file_);
     buffer_.resize(count);
+    bytes_read_ += count;
+    if (bytes_read_ > kMaxFileBytes)
+        raise_error(ErrorCode::OutOfMemory,
+                    to_display_utf8(path_) + ": " + larger_than(kMaxFileBytes));
     if (count < kChunkBytes) {
         if (std::ferror(file_))
             raise_error(ErrorCode::DeviceIOError,
-                        to_display_utf8(path_) + ": " + system_reason(errno));
+                        to_display_utf8(path_) + ": " + reason_for_errno(errno));
         at_file_end_ = true;
     }
 }

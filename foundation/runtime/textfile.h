@@ -21,6 +21,9 @@ class TextInput {
     static constexpr std::size_t kMaxLineBytes = 1 << 20;
     // A file is read in chunks of this size, so memory stays bounded.
     static constexpr std::size_t kChunkBytes = std::size_t{64} * 1024;
+    // Most bytes read from one file: room for a few of the longest lines,
+    // read in milliseconds. Reading more is an Out of memory error.
+    static constexpr std::size_t kMaxFileBytes = std::size_t{4} << 20;
 
     TextInput();
     ~TextInput();
@@ -29,8 +32,8 @@ class TextInput {
 
     // Opens the file at a Windows path (mapped to the host by
     // resolve_host_path). File not found / Path not found when it is not
-    // there; other failures to open are File not found too, with the
-    // system's reason.
+    // there; anything but a regular file, or a file the system refuses to
+    // open, is File not found too, with the reason (see open_input_file).
     void open(const Text& windows_path);
     // Reads from bytes in memory instead of a file (tests, fuzzing).
     void open_bytes(std::string bytes);
@@ -50,6 +53,7 @@ class TextInput {
     std::string buffer_;
     std::size_t pos_ = 0;
     bool at_file_end_ = true;
+    std::size_t bytes_read_ = 0;
     Text path_;
 };
 

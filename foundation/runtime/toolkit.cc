@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "runtime/errors.h"
+#include "runtime/message_text.h"
 
 namespace orn {
 
@@ -50,9 +51,11 @@ void Toolkit::report_fatal(const RuntimeError& error) {
     ended_ = true;  // no timer or click may run while the message is up
     exit_status_ = 1;
     // The line keeps its shape in every language: the program's name, ": ",
-    // then the message, whose error name is translated.
+    // then the message, whose error name is translated. It is always one
+    // line: a name may hold line ends and terminal escapes.
     fatal_message_ = error_message(error);
-    std::fprintf(stderr, "%s: %s\n", program_name_.c_str(), fatal_message_.c_str());
+    std::fprintf(stderr, "%s: %s\n", program_name_.c_str(),
+                 escaped_for_terminal(fatal_message_).c_str());
     std::fflush(stderr);
     backend_.show_error(program_name_, run_time_error_text(error));
     backend_.end_program(1);

@@ -657,6 +657,35 @@ TEST_F(OrnfigPicture, MissingSoundFileStillZooms) {
         << "something was played without a sound file";
 }
 
+// A pipe in the sound file's place is never opened for playing (the bell
+// rings instead), so it holds up no sound after it: once the file is back,
+// the next click plays it.
+TEST_F(OrnfigPicture, APipeInTheSoundFilesPlaceHoldsUpNoLaterSound) {
+    std::string drive = copy_sample_drive(tree_);
+    fs::path sound = fs::path(drive) / "Book/wav/pick.wav";
+    fs::path kept = fs::path(drive) / "pick.wav.kept";
+    fs::rename(sound, kept);
+    ASSERT_EQ(mkfifo(sound.c_str(), 0600), 0);
+    std::string capture = tree_.root() + "/capture.raw";
+    ASSERT_NO_FATAL_FAILURE(start_with_home(home_capturing_sound(tree_, capture), drive));
+
+    ASSERT_NO_FATAL_FAILURE(click_and_expect(layout(50).comm2, 60));
+    std::this_thread::sleep_for(Millis(500));  // the sound thread has met the pipe by now
+    fs::remove(sound);
+    fs::rename(kept, sound);
+    ASSERT_NO_FATAL_FAILURE(click_and_expect(layout(60).comm2, 70));
+    std::string samples;
+    bool played = poll_until(
+        [&] {
+            samples = read_bytes(capture);
+            return peak_sample(samples) > 1000;
+        },
+        Millis(5000), {}, Millis(20));
+    EXPECT_TRUE(played) << "the sound after the pipe was not played; the device got "
+                        << samples.size() << " bytes";
+    EXPECT_TRUE(run_->process().running()) << run_->process().stderr_text();
+}
+
 // ---- a figure taller than the screen
 
 // At 50 % this figure is 2400 px high: the window shows it before its lower

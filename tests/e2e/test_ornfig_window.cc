@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -17,6 +18,7 @@
 namespace orn::test {
 namespace {
 
+namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 // The session runs at 96 DPI, GTK's resolution without an Xft.dpi setting.
@@ -171,6 +173,48 @@ TEST_F(OrnfigWindow, SelfAnswerFigureScrollsTheFixedText) {
     expect_scrolling_caption(fixed);
     // Its own content root (C:\Extra) and its figure without the "!".
     expect_layout(50, kF12_3Width, kF12_3Height);
+}
+
+// A caption line near the 1 MiB limit: the window manager is given a
+// bounded beginning of it, which still moves on by one character a tick.
+TEST_F(OrnfigWindow, ALongCaptionGivesTheTitleBarABoundedBeginning) {
+    TempTree book;
+    std::string drive = copy_sample_drive(book);
+    std::string line;
+    while (line.size() < (std::size_t{1} << 20) - 16)
+        line += static_cast<char>('a' + line.size() % 26);
+    book.write("drive_c/Book/htm/orn/f01_1.htm", line + "\r\n");
+    prefix = make_wine_prefix(book, drive);
+    ASSERT_NO_FATAL_FAILURE(start("C:\\Book\\htm\\f01_1.htm"));
+    ASSERT_TRUE(run->wait_until_started(window)) << "the caption does not scroll";
+    auto changes = run->record_titles(window, Millis(700));
+    ASSERT_GE(changes.size(), 2u) << describe(changes);
+    for (const char* property : {"_NET_WM_NAME", "WM_NAME"}) {
+        std::size_t bytes = run->probe().property_bytes(window, property);
+        EXPECT_GT(bytes, 0u) << property;
+        EXPECT_LE(bytes, 2048u) << property << " holds the whole caption";
+    }
+    const std::string& before = changes[changes.size() - 2].title;
+    const std::string& after = changes.back().title;
+    ASSERT_FALSE(after.empty());
+    EXPECT_EQ(after.substr(0, after.size() - 1), before.substr(1)) << "the ticker moved on";
+}
+
+// A textbook whose Cyrillic file names are stored in Windows-1251 bytes, as
+// copied from a disc: the item typed in UTF-8 finds its figure and caption.
+TEST_F(OrnfigWindow, FindsFilesNamedInTheWindowsCodePage) {
+    TempTree book;
+    std::string drive = copy_sample_drive(book);
+    const std::string name = "\xF0\xE8\xF1_2";  // рис_2 in Windows-1251
+    fs::copy_file(fs::path(drive) / "Book/jpg/f01_1.jpg",
+                  fs::path(drive) / "Book/jpg" / (name + ".jpg"));
+    fs::copy_file(fs::path(drive) / "Book/htm/orn/f01_1.htm",
+                  fs::path(drive) / "Book/htm/orn" / (name + ".htm"));
+    prefix = make_wine_prefix(book, drive);
+    ASSERT_NO_FATAL_FAILURE(start("C:\\Book\\htm\\рис_2.htm"));
+    EXPECT_TRUE(run->wait_until_started(window)) << "the caption does not scroll; standard error:\n"
+                                                 << run->process().stderr_text();
+    expect_layout(50, kF01_1Width, kF01_1Height);
 }
 
 TEST_F(OrnfigWindow, StartsKeptAboveAtTheCornerSizedForHalfTheFigure) {

@@ -184,3 +184,31 @@ bool xdotool(const std::vector<std::string>& args) {
 }
 
 }  // namespace orn::test
+
+namespace orn::test {
+
+Rect X11Probe::work_area() {
+    auto area = cardinals(DefaultRootWindow(display_), "_NET_WORKAREA", XA_CARDINAL);
+    if (area.size() >= 4)
+        return {static_cast<int>(area[0]), static_cast<int>(area[1]), static_cast<int>(area[2]),
+                static_cast<int>(area[3])};
+    Screen* screen = DefaultScreenOfDisplay(display_);
+    return {0, 0, WidthOfScreen(screen), HeightOfScreen(screen)};
+}
+
+std::size_t X11Probe::property_bytes(WindowId window, const char* property) {
+    ErrorTrap trap(display_);
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::size_t bytes = 0;
+    // Asks for no data: the reply says how much there is.
+    if (XGetWindowProperty(display_, window, atom(property), 0, 0, False, AnyPropertyType, &type,
+                           &format, &count, &after, &data) == Success)
+        bytes = after;
+    if (data) XFree(data);
+    return bytes;
+}
+
+}  // namespace orn::test

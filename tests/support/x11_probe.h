@@ -67,6 +67,10 @@ class X11Probe {
     std::optional<Rect> client_geometry(WindowId window);
     // The outer rectangle: the client area and the frame around it.
     std::optional<Rect> frame_geometry(WindowId window);
+    // The first desktop's work area (_NET_WORKAREA), else the whole screen.
+    Rect work_area();
+    // How many bytes a window's text property holds (0 when it has none).
+    std::size_t property_bytes(WindowId window, const char* property);
 
   private:
     std::vector<unsigned long> cardinals(WindowId window, const char* property, unsigned long type);

@@ -8,6 +8,7 @@
 #include "runtime/controls.h"
 #include "runtime/errors.h"
 #include "runtime/form.h"
+#include "runtime/message_text.h"
 #include "runtime/toolkit.h"
 #include "window/window_handling.h"
 
@@ -282,6 +283,73 @@ TEST(FormRuntime, AnUntrappedErrorEndsTheProgramAndNothingRunsAfter) {
     EXPECT_EQ(rt.backend.errors_shown()[0], "Run-time error '53':\n\nFile not found: C:\\x.htm");
     rt.backend.advance(1000);
     EXPECT_TRUE(form.log.empty()) << "no tick after the end";
+}
+
+// A name typed with line ends and terminal escapes: standard error gets one
+// line with them escaped, the dialog shows them as visible symbols.
+TEST(FormRuntime, AnErrorIsOneEscapedLineOnStandardErrorAndReadableInTheDialog) {
+    Runtime rt;
+    LoggingForm form(rt.toolkit);
+    form.button.on_click = [] {
+        raise_error(ErrorCode::FileNotFound, "C:\\a\nb\r\t\x1b[31mred\x7f\xc2\x9b.htm");
+    };
+    form.show();
+    ::testing::internal::CaptureStderr();
+    rt.backend.buttons().at(0)->click();
+    std::string line = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(line, "test: File not found: C:\\a\\nb\\r\\t\\x1B[31mred\\x7F\\u009B.htm\n");
+    ASSERT_EQ(rt.backend.errors_shown().size(), 1u);
+    EXPECT_EQ(rt.backend.errors_shown()[0],
+              "Run-time error '53':\n\nFile not found: C:\\a␊b␍␉␛[31mred␡\xEF\xBF\xBD.htm");
+}
+
+TEST(MessageText, OnlyControlCharactersChange) {
+    std::string plain = "File not found: C:\\Кир\\рис 2.jpg (looked for at /x/y) «ё» 😀";
+    EXPECT_EQ(escaped_for_terminal(plain), plain);
+    EXPECT_EQ(readable_for_dialog(plain), plain);
+    EXPECT_EQ(escaped_for_terminal(std::string("a\0b", 3)), "a\\x00b");
+    EXPECT_EQ(escaped_for_terminal("\xc2"), "\xc2") << "a cut sequence is left alone";
+    EXPECT_EQ(escaped_for_terminal("\xc2\xa0"), "\xc2\xa0") << "no-break space is no control";
+}
+
+TEST(MessageText, ALongMessageIsShortenedInTheMiddleForTheDialog) {
+    EXPECT_EQ(shortened_in_the_middle("abcdefgh", 8), "abcdefgh");
+    EXPECT_EQ(shortened_in_the_middle("abcdefghi", 8), "abc…fghi");
+    // Counted in characters, never cut inside one.
+    EXPECT_EQ(shortened_in_the_middle("яяяяяюююююю", 5), "яя…юю");
+}
+
+// A name of thousands of characters: the dialog gets the error's name and
+// both ends of the message, within its bound; standard error gets it all.
+TEST(FormRuntime, TheDialogShowsAVeryLongMessageShortened) {
+    Runtime rt;
+    LoggingForm form(rt.toolkit);
+    std::string name = "C:\\Book\\jpg\\" + std::string(3000, 'x') + ".jpg";
+    form.button.on_click = [&] { raise_error(ErrorCode::FileNotFound, name); };
+    form.show();
+    ::testing::internal::CaptureStderr();
+    rt.backend.buttons().at(0)->click();
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find(name), std::string::npos);
+    ASSERT_EQ(rt.backend.errors_shown().size(), 1u);
+    const std::string& shown = rt.backend.errors_shown()[0];
+    EXPECT_EQ(shown.rfind("Run-time error '53':\n\nFile not found: C:\\Book\\jpg\\xxx", 0), 0u);
+    EXPECT_EQ(shown.substr(shown.size() - 8), "xxxx.jpg");
+    EXPECT_NE(shown.find("…"), std::string::npos);
+    EXPECT_LE(shown.size(), kMaxDialogMessageChars + 40);
+}
+
+// The title bar gets a bounded beginning of a long caption; the caption
+// itself, which the ticker rotates, stays whole.
+TEST(FormRuntime, ALongCaptionIsShownByItsBeginning) {
+    Runtime rt;
+    LoggingForm form(rt.toolkit);
+    Text caption(1 << 20, u'я');
+    form.set_caption(caption);
+    EXPECT_EQ(form.caption(), caption);
+    EXPECT_EQ(from_utf8(rt.backend.window().title()), Text(kMaxTitleUnits, u'я'));
+    Text pair_at_the_cut = Text(kMaxTitleUnits - 1, u'a') + u"\U0001F600";
+    EXPECT_EQ(title_shown_for(pair_at_the_cut), Text(kMaxTitleUnits - 1, u'a'));
+    EXPECT_EQ(title_shown_for(u"short"), u"short");
 }
 
 TEST(FormRuntime, TheCloseBoxEndsTheProgramNormally) {

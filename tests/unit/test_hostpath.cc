@@ -154,6 +154,21 @@ TEST_F(ResolveHostPath, SeveralMatchesAndDirectoriesOnTheWay) {
     expect_found(u"C:\\m\\x\\inner.txt", on_c("m/X/inner.txt"));
 }
 
+// Names stored in Windows-1251 bytes, as a textbook copied from a disc or
+// unpacked from an archive often has them: folder "Кир", file "рис_2.jpg".
+TEST_F(ResolveHostPath, WindowsCodePageNamesOnDisk) {
+    const std::string folder = "\xCA\xE8\xF0";      // Кир
+    const std::string file = "\xF0\xE8\xF1_2.jpg";  // рис_2.jpg
+    tree.write("drive_c/" + folder + "/jpg/" + file, "jpg");
+    expect_found(u"C:\\Кир\\jpg\\рис_2.jpg", on_c(folder + "/jpg/" + file));
+    expect_found(u"C:\\КИР\\JPG\\РИС_2.JPG", on_c(folder + "/jpg/" + file));
+    expect_missing(u"C:\\Кир\\jpg\\рис_3.jpg", HostLookup::FileMissing,
+                   on_c(folder + "/jpg/рис_3.jpg"));
+    // A UTF-8 name beside it is still found as written.
+    tree.write("drive_c/" + folder + "/jpg/рис_2.jpg", "utf-8");
+    expect_found(u"C:\\Кир\\jpg\\рис_2.jpg", on_c(folder + "/jpg/рис_2.jpg"));
+}
+
 TEST_F(ResolveHostPath, PosixAndRelativePaths) {
     Text root = from_utf8(tree.root());
     ResolvedPath r = resolve(root + u"\\DRIVE_C\\book/jpg\\F1.jpg");
