@@ -5,6 +5,7 @@
 #include "runtime/hostpath.h"
 #include "runtime/picture.h"
 #include "runtime/toolkit.h"
+#include "runtime/translation.h"
 
 namespace orn {
 
@@ -59,7 +60,8 @@ namespace {
 int checked_size(Toolkit& toolkit, Single twips) {
     int pixels = toolkit.to_pixels(twips);
     if (twips < 0 || pixels > toolkit.backend().max_window_pixels())
-        raise_error(ErrorCode::InvalidPropertyValue, "size " + std::to_string(twips) + " twips");
+        raise_error(ErrorCode::InvalidPropertyValue,
+                    format_text(_("size %s twips"), std::to_string(twips).c_str()));
     return pixels;
 }
 }  // namespace

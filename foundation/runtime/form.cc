@@ -5,6 +5,7 @@
 #include "runtime/controls.h"
 #include "runtime/errors.h"
 #include "runtime/toolkit.h"
+#include "runtime/translation.h"
 
 namespace orn {
 
@@ -129,9 +130,9 @@ void Form::check_client_size(int outer_width, int outer_height) {
     int limit = toolkit_.backend().max_window_pixels();
     if (outer_width - frame.left - frame.right > limit ||
         outer_height - frame.top - frame.bottom > limit)
-        raise_error(ErrorCode::InvalidPropertyValue, "window size " + std::to_string(outer_width) +
-                                                         "x" + std::to_string(outer_height) +
-                                                         " pixels is more than the display takes");
+        raise_error(ErrorCode::InvalidPropertyValue,
+                    format_text(_("window size %dx%d pixels is more than the display takes"),
+                                outer_width, outer_height));
 }
 
 // Sizing a maximised window makes it a normal window of that size (the

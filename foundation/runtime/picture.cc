@@ -140,7 +140,7 @@ class FileBytes {
         // One byte more than expected: a file that grew is seen, and read on.
         std::size_t capacity = std::min(expected, kPictureMemoryBudget) + 1;
         if (!bytes.reserve(capacity))
-            out_of_memory(windows_path, host_path, "no memory to read the file");
+            out_of_memory(windows_path, host_path, _("no memory to read the file"));
         while (true) {
             std::size_t got = std::fread(bytes.data_.get() + bytes.size_, 1,
                                          std::min(kReadPart, capacity - bytes.size_), file.get());
@@ -151,11 +151,11 @@ class FileBytes {
             if (got == 0) break;
             if (bytes.size_ < capacity) continue;
             if (bytes.size_ > kPictureMemoryBudget)
-                out_of_memory(windows_path, host_path, "file larger than any picture");
+                out_of_memory(windows_path, host_path, _("file larger than any picture"));
             capacity =
                 std::min(std::max<std::size_t>(capacity * 2, 1 << 16), kPictureMemoryBudget + 1);
             if (!bytes.reserve(capacity))
-                out_of_memory(windows_path, host_path, "no memory to read the file");
+                out_of_memory(windows_path, host_path, _("no memory to read the file"));
         }
         bytes.hash_ = hash.finish(bytes.data_.get() + hashed, bytes.size_ - hashed, bytes.size_);
         return bytes;
@@ -247,8 +247,8 @@ DecodeOutcome decode_failed(JpegDecode* decode) {
     decode->errors.format_message(reinterpret_cast<j_common_ptr>(&decode->info), decode->message);
     int code = decode->errors.msg_code;
     if (code == JERR_NO_BACKING_STORE)  // libjpeg's words for going past memory_limit
-        std::snprintf(decode->message, sizeof decode->message,
-                      "decoding it needs more memory than a picture may take");
+        std::snprintf(decode->message, sizeof decode->message, "%s",
+                      _("decoding it needs more memory than a picture may take"));
     if (decode->too_many_scans) {
         std::snprintf(decode->message, sizeof decode->message, _("more than %d scans"),
                       kMaxProgressiveScans);
@@ -530,9 +530,9 @@ Decoded decode_file(FigureFile file, bool hold) {
                                 kBytesPerDecodedPixel;
     if (surface_bytes > kPictureMemoryBudget)
         out_of_memory(windows_path, host_path,
-                      std::to_string(size.width) + "x" + std::to_string(size.height) + " pixels");
+                      format_text(_("%dx%d pixels"), size.width, size.height));
     if (!jpeg_is_complete(file.bytes.view()))
-        invalid_picture(windows_path, host_path, "the file ends early");
+        invalid_picture(windows_path, host_path, _("the file ends early"));
     auto decode = std::make_unique<JpegDecode>();
     raise_if_failed(start_decode(decode.get(), file.bytes.data(), file.bytes.size(),
                                  file.key.eighths, kPictureMemoryBudget - surface_bytes),

@@ -8,6 +8,7 @@
 #include "runtime/errors.h"
 #include "runtime/hostpath.h"
 #include "runtime/input_file.h"
+#include "runtime/translation.h"
 
 namespace orn {
 
@@ -73,7 +74,7 @@ Text TextInput::read_line() {
         // line ends from taking memory without bound.
         if (line.size() + static_cast<std::size_t>(end - begin) > kMaxLineBytes)
             raise_error(ErrorCode::OutOfMemory,
-                        "line longer than " + std::to_string(kMaxLineBytes) + " bytes");
+                        format_text(_("line longer than %zu bytes"), kMaxLineBytes));
         line.append(begin, end);
         pos_ = static_cast<std::size_t>(end - buffer_.begin());
         if (end != buffer_.end()) {
