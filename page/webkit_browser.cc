@@ -5,18 +5,26 @@
 
 #include "gtk/control_widget.h"
 #include "gtk/gobject_glue.h"
+#include "page/book_address.h"
+#include "page/book_scheme.h"
+#include "page/view_policy.h"
 
 namespace orn::page {
 
 namespace {
 
+// Pages that declare no charset were written for Windows in Russian.
+constexpr char kDefaultCharset[] = "windows-1251";
+
 // One context for the program's one view: ephemeral, so cookies, caches and
 // storage live in memory only; a single web process; caches sized for one
-// local document.
+// local document; the textbook served through its own scheme; no download.
 WebKitWebContext* shared_context() {
     static WebKitWebContext* context = [] {
         WebKitWebContext* made = webkit_web_context_new_ephemeral();
         webkit_web_context_set_cache_model(made, WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
+        register_book_scheme(made);
+        refuse_downloads(made);
         return made;
     }();
     return context;
@@ -29,6 +37,7 @@ WebKitSettings* view_settings() {
     webkit_settings_set_hardware_acceleration_policy(settings,
                                                      WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
     webkit_settings_set_enable_developer_extras(settings, FALSE);
+    webkit_settings_set_default_charset(settings, kDefaultCharset);
     return settings;
 }
 
@@ -37,7 +46,11 @@ class WebKitBrowserPeer : public BrowserPeer {
     explicit WebKitBrowserPeer(GtkLayout* layout)
         : view_(make_view()), placed_(layout, view_.widget()) {}
 
-    void navigate(const std::string& uri) override {
+    // A local path goes through the book's scheme; an address as it is,
+    // checked as a link would be.
+    void navigate(const Text& location) override {
+        bool is_address = url_scheme(to_utf8(location)).size() > 1;  // "C:" is a drive
+        std::string uri = is_address ? to_utf8(location) : book_url(location);
         webkit_web_view_load_uri(view_.get(), uri.c_str());
     }
     void set_geometry(PixelRect rect) override { placed_.set_geometry(rect); }
@@ -50,6 +63,7 @@ class WebKitBrowserPeer : public BrowserPeer {
         auto* view = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context",
                                                   shared_context(), "settings", settings, nullptr));
         g_object_unref(settings);
+        apply_view_policy(view);
         return view;
     }
 

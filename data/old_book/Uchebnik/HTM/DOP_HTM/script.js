@@ -1,0 +1,1 @@
+document.write("<p id='from-script'>Текст из сценария: загружен.</p>");
