@@ -48,7 +48,8 @@ write_1251 "$pages/style.css" <<'END'
 h1 { color: #ffffff; background: #7b2d8b; padding: 4px; }
 END
 write_1251 "$pages/script.js" <<'END'
-document.write("<p id='from-script'>Текст из сценария: загружен.</p>");
+document.write("<p id='from-script'>Текст из сценария: загружен.</p>" +
+    "<div style='width:40px;height:40px;background:#00a0a0'></div>");
 END
 
 # A page of the time: no charset, names in another case, backslashes.
@@ -66,6 +67,12 @@ write_1251 "$pages/P01_1.HTM" <<'END'
 <img src="IMAGES/PIC2.jpg" width="160" height="100">
 <img src="%F0%E8%F1%F3%ED%EA%E8\%F1%F5%E5%EC%E0.jpg" width="160" height="100"></p>
 <p><a href="P01_2.HTM">Опыты (страница с рамками)</a></p>
+<div id="charset" style="width:40px;height:40px;background:#ff0000"></div>
+<script>
+// Green once the text above reads as Russian: the page was decoded right.
+if (document.body.innerText.indexOf("\u0412\u0441\u0435 \u0432\u0435\u0449\u0435\u0441\u0442\u0432\u0430") >= 0)
+    document.getElementById("charset").style.background = "#00c000";
+</script>
 </body>
 </html>
 END
@@ -88,7 +95,7 @@ write_1251 "$pages/menu.htm" <<'END'
 </body></html>
 END
 write_1251 "$pages/Опыт.htm" <<'END'
-<html><body>
+<html><body bgcolor="#d8f0ff">
 <h2>Опыт с диффузией</h2>
 <p>Капля чернил в стакане воды постепенно окрашивает всю воду.</p>
 </body></html>
@@ -97,15 +104,20 @@ END
 # Links of every kind, and windows.
 write_1251 "$pages/p01_3.htm" <<'END'
 <html><head><title>Ссылки</title>
-<style>a { display: block; font-size: 20px; margin: 6px; }</style>
+<style>
+a { position: absolute; left: 10px; height: 30px; width: 300px; font-size: 20px; }
+#banner { position: absolute; left: 400px; top: 10px; width: 120px; height: 60px; background: #c06000; }
+</style>
 </head><body>
-<a id="blank" href="P01_1.HTM" target="_blank">Новое окно: глава</a>
-<a id="open" href="#" onclick="window.open('Tekst.TXT'); return false;">window.open: текст</a>
-<a id="doc" href="Doc\Zadanie.DOC">Задание (документ)</a>
-<a id="web" href="http://example.invalid/uchebnik/">Сайт учебника</a>
-<a id="mail" href="mailto:avtor@example.invalid">Написать автору</a>
-<a id="exe" href="Prog\Setup.EXE">Программа установки</a>
-<a id="close" href="#" onclick="window.close(); return false;">Закрыть окно</a>
+<div id="banner"></div>
+<a id="blank" style="top: 10px" href="P01_1.HTM" target="_blank">Новое окно: глава</a>
+<a id="open" style="top: 50px" href="#" onclick="window.open('Tekst.TXT'); return false;">window.open: текст</a>
+<a id="doc" style="top: 90px" href="Doc\Zadanie.DOC">Задание (документ)</a>
+<a id="web" style="top: 130px" href="http://example.invalid/uchebnik/">Сайт учебника</a>
+<a id="mail" style="top: 170px" href="mailto:avtor@example.invalid">Написать автору</a>
+<a id="exe" style="top: 210px" href="Prog\Setup.EXE">Программа установки</a>
+<a id="close" style="top: 250px" href="#" onclick="window.close(); return false;">Закрыть окно</a>
+<input id="field" style="position: absolute; left: 10px; top: 290px; width: 200px" value="текст">
 </body></html>
 END
 write_1251 "$pages/tekst.txt" <<'END'

@@ -7,6 +7,9 @@
 #include "gtk/gobject_glue.h"
 #include "page/book_address.h"
 #include "page/book_scheme.h"
+#include "page/page_scripts.h"
+#include "page/sandbox.h"
+#include "page/view_keys.h"
 #include "page/view_policy.h"
 
 namespace orn::page {
@@ -25,6 +28,7 @@ WebKitWebContext* shared_context() {
         webkit_web_context_set_cache_model(made, WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
         register_book_scheme(made);
         refuse_downloads(made);
+        enable_sandbox(made);
         return made;
     }();
     return context;
@@ -38,13 +42,18 @@ WebKitSettings* view_settings() {
                                                      WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
     webkit_settings_set_enable_developer_extras(settings, FALSE);
     webkit_settings_set_default_charset(settings, kDefaultCharset);
+    // Sound plays from this process (page_scripts.h): the engine's media
+    // player, which cannot read the book's scheme, is never started.
+    webkit_settings_set_enable_media(settings, FALSE);
     return settings;
 }
 
 class WebKitBrowserPeer : public BrowserPeer {
   public:
     explicit WebKitBrowserPeer(GtkLayout* layout)
-        : view_(make_view()), placed_(layout, view_.widget()) {}
+        : view_(make_view()),
+          framed_(add_browser_keys(view_.get())),
+          placed_(layout, framed_.widget()) {}
 
     // A local path goes through the book's scheme; an address as it is,
     // checked as a link would be.
@@ -60,14 +69,19 @@ class WebKitBrowserPeer : public BrowserPeer {
   private:
     static WebKitWebView* make_view() {
         WebKitSettings* settings = view_settings();
+        WebKitUserContentManager* scripts = make_page_scripts();
         auto* view = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context",
-                                                  shared_context(), "settings", settings, nullptr));
+                                                  shared_context(), "settings", settings,
+                                                  "user-content-manager", scripts, nullptr));
         g_object_unref(settings);
+        connect_page_scripts(scripts, view);
+        g_object_unref(scripts);
         apply_view_policy(view);
         return view;
     }
 
     gtk::ObjectRef<WebKitWebView> view_;  // destroyed with the peer
+    gtk::ObjectRef<GtkWidget> framed_;    // the view with its find bar
     gtk::ControlWidget placed_;
 };
 
