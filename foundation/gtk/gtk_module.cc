@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "runtime/translation.h"
+
 namespace orn::gtk {
 
 namespace {
@@ -49,7 +51,7 @@ std::unique_ptr<Backend> load_gtk_backend(const char* module_file, int& argc, ch
     void* entry = module ? dlsym(module, "orn_create_gtk_backend") : nullptr;
     if (!entry) {
         if (module) failure = dlerror();
-        std::fprintf(stderr, "%s: cannot load its GTK module: %s\n", program_name.c_str(),
+        std::fprintf(stderr, "%s: %s: %s\n", program_name.c_str(), _("cannot load its GTK module"),
                      failure.c_str());
         // Not exit(): the figure may still be decoding on another thread.
         std::fflush(nullptr);

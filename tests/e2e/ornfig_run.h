@@ -34,7 +34,9 @@ struct TitleChange {
 
 class OrnfigRun {
   public:
-    OrnfigRun(const std::string& item_path, const std::string& wine_prefix);
+    // env: more environment for ornfig (the locale, ...), beside WINEPREFIX.
+    OrnfigRun(const std::string& item_path, const std::string& wine_prefix,
+              const EnvironmentAdditions& env = {});
 
     Process& process() { return process_; }
     X11Probe& probe() { return probe_; }
