@@ -118,6 +118,7 @@ a { position: absolute; left: 10px; height: 30px; width: 300px; font-size: 20px;
 <a id="exe" style="top: 210px" href="Prog\Setup.EXE">Программа установки</a>
 <a id="close" style="top: 250px" href="#" onclick="window.close(); return false;">Закрыть окно</a>
 <input id="field" style="position: absolute; left: 10px; top: 290px; width: 200px" value="текст">
+<a id="save" style="top: 330px" href="Images\Pic1.JPG" download="pic1.jpg">Сохранить рисунок</a>
 </body></html>
 END
 write_1251 "$pages/tekst.txt" <<'END'

@@ -45,7 +45,7 @@ void finish_missing(WebKitURISchemeRequest* request, const std::string& host_pat
 
 void finish_refused(WebKitURISchemeRequest* request) {
     gchar* message =
-        g_strdup_printf(messages::kNotInTextbook, webkit_uri_scheme_request_get_path(request));
+        g_strdup_printf(_(messages::kNotInTextbook), webkit_uri_scheme_request_get_path(request));
     finish_with_error(request, G_IO_ERROR, G_IO_ERROR_PERMISSION_DENIED, message);
     g_free(message);
 }

@@ -62,7 +62,7 @@ void on_found(WebKitFindController*, guint, FindBar* find) {
 }
 
 void on_not_found(WebKitFindController*, FindBar* find) {
-    gtk_label_set_text(GTK_LABEL(find->status), messages::kFindNotFound);
+    gtk_label_set_text(GTK_LABEL(find->status), _(messages::kFindNotFound));
 }
 
 gboolean on_entry_key(GtkWidget*, GdkEventKey* event, FindBar* find) {
@@ -189,7 +189,7 @@ GtkWidget* make_bar(FindBar* find) {
     gtk_widget_set_valign(find->bar, GTK_ALIGN_START);
     gtk_widget_set_margin_end(find->bar, 16);
     find->entry = gtk_search_entry_new();
-    gtk_entry_set_placeholder_text(GTK_ENTRY(find->entry), messages::kFindPlaceholder);
+    gtk_entry_set_placeholder_text(GTK_ENTRY(find->entry), _(messages::kFindPlaceholder));
     find->status = gtk_label_new("");
     gtk_box_pack_start(GTK_BOX(find->bar), find->entry, FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(find->bar), find->status, FALSE, FALSE, 0);

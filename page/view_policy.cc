@@ -50,7 +50,7 @@ void open_on_desktop(WebKitWebView* view, const std::string& uri) {
         gdk_display_get_app_launch_context(gtk_widget_get_display(GTK_WIDGET(view)));
     GError* error = nullptr;
     if (!g_app_info_launch_default_for_uri(uri.c_str(), G_APP_LAUNCH_CONTEXT(context), &error)) {
-        gchar* message = g_strdup_printf(messages::kNoApplication, uri.c_str(), error->message);
+        gchar* message = g_strdup_printf(_(messages::kNoApplication), uri.c_str(), error->message);
         g_error_free(error);
         tell_user(view, message);
         g_free(message);
@@ -63,7 +63,7 @@ void open_on_desktop(WebKitWebView* view, const std::string& uri) {
 void open_book_file(WebKitWebView* view, const std::string& host_path) {
     if (is_program(host_path)) {
         gchar* name = g_path_get_basename(host_path.c_str());
-        gchar* message = g_strdup_printf(messages::kProgramNotStarted, name);
+        gchar* message = g_strdup_printf(_(messages::kProgramNotStarted), name);
         tell_user(view, message);
         g_free(message);
         g_free(name);

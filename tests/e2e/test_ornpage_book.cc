@@ -121,6 +121,7 @@ class OldBookTest : public testing::Test {
         opened_ = tree_.root() + "/opened.txt";
         sound_ = tree_.root() + "/sound.raw";
         tree_.write("home/secret.txt", "secret of the user\n");
+        tree_.write("home/Downloads/pic1.jpg", "mine");
         tree_.write("home/picture.png", read_file("/usr/share/pixmaps/debian-logo.png"));
         tree_.write("home/.asoundrc", "pcm.!default { type file; slave.pcm \"null\"; file \"" +
                                           sound_ + "\"; format \"raw\" }\n");
@@ -190,15 +191,18 @@ class OldBookTest : public testing::Test {
         return added;
     }
 
-    void start(const std::string& item, EnvironmentAdditions extra = {}) {
+    // Starts ornpage on the item, through a wrapper program if one is given.
+    void start(const std::string& item, EnvironmentAdditions extra = {},
+               const std::string& wrapper = {}) {
         EnvironmentAdditions env = marker();
         env.insert(env.end(), {{"WINEPREFIX", prefix_},
                                {"HOME", home_},
                                {"DBUS_SESSION_BUS_ADDRESS", bus_->address()},
                                {"NO_AT_BRIDGE", "1"}});
         env.insert(env.end(), extra.begin(), extra.end());
-        app_ = std::make_unique<Process>(
-            ornpage_binary(), std::vector<std::string>{"C:\\Uchebnik\\htm\\" + item}, env);
+        std::vector<std::string> args{"C:\\Uchebnik\\htm\\" + item};
+        if (!wrapper.empty()) args.insert(args.begin(), ornpage_binary());
+        app_ = std::make_unique<Process>(wrapper.empty() ? ornpage_binary() : wrapper, args, env);
         std::optional<WindowId> found;
         poll_until(
             [&] {
@@ -261,6 +265,16 @@ class OldBookTest : public testing::Test {
         std::istringstream text(read_file(opened_));
         for (std::string line; std::getline(text, line);) lines.push_back(line);
         return lines;
+    }
+
+    pid_t web_process() {
+        for (pid_t pid : marked_processes(kMarker, tree_.root()))
+            if (describe_processes({pid}).find("WebKitWebProces") != std::string::npos) return pid;
+        return 0;
+    }
+    static std::string namespace_of(pid_t pid, const char* kind) {
+        std::error_code gone;
+        return fs::read_symlink("/proc/" + std::to_string(pid) + "/ns/" + kind, gone).string();
     }
 
     bool shows_links_page(const Image& image) { return pixels_like(image, 0xc06000) > 5000; }
@@ -418,6 +432,14 @@ TEST_F(OldBookTest, LinksStayInTheViewOrGoToTheDesktopAndProgramsNeverStart) {
         return std::abs(pixels_like(i, 0xc06000) - banner) < banner / 20;
     })) << "Ctrl+0 did not zoom back";
 
+    // A link that asks to be saved saves nothing, and a file of the user's
+    // of that name stays as it was.
+    ASSERT_NO_FATAL_FAILURE(click_page(40, 345));
+    EXPECT_FALSE(poll_until([&] { return read_file(home_ + "/Downloads/pic1.jpg") != "mine"; },
+                            Millis(3000)))
+        << "the user's file was touched";
+    EXPECT_TRUE(page_showing([&](const Image& i) { return shows_links_page(i); }, Millis(2000)));
+
     // window.close() ends the program as its close box does.
     ASSERT_NO_FATAL_FAILURE(click_page(40, 265));
     auto status = app_->wait_for(Millis(5000));
@@ -465,19 +487,36 @@ TEST_F(OldBookTest, ABackgroundSoundPlaysWhenThePageOpens) {
 TEST_F(OldBookTest, TheWebProcessRunsInItsSandbox) {
     ASSERT_NO_FATAL_FAILURE(start("p01_1.htm"));
     ASSERT_TRUE(page_showing([](const Image& i) { return pixels_like(i, 0x7b2d8b) > 8000; }));
-    pid_t web = 0;
-    for (pid_t pid : marked_processes(kMarker, tree_.root()))
-        if (describe_processes({pid}).find("WebKitWebProces") != std::string::npos) web = pid;
+    pid_t web = web_process();
     ASSERT_NE(web, 0) << "no web process among "
                       << describe_processes(marked_processes(kMarker, tree_.root()));
-    auto ns = [](pid_t pid, const char* kind) {
-        std::error_code gone;
-        return fs::read_symlink("/proc/" + std::to_string(pid) + "/ns/" + kind, gone).string();
-    };
     for (const char* kind : {"pid", "net", "uts"})
-        EXPECT_NE(ns(web, kind), ns(app_->pid(), kind)) << kind << " namespace shared";
+        EXPECT_NE(namespace_of(web, kind), namespace_of(app_->pid(), kind))
+            << kind << " namespace shared";
     EXPECT_EQ(app_->stderr_text().find("without a sandbox"), std::string::npos)
         << app_->stderr_text();
+}
+
+// Where no namespace can be made, the page shows all the same, without the
+// sandbox, and standard error says so in one line.
+TEST_F(OldBookTest, WithoutNamespacesThePageShowsUnsandboxedAndSaysSo) {
+    const char* dir = std::getenv("ORN_BINARY_DIR");
+    std::string wrapper =
+        std::string(dir && *dir ? dir : ORN_DEFAULT_BINARY_DIR) + "/tests/e2e/no_namespaces";
+    ASSERT_TRUE(fs::exists(wrapper)) << wrapper << " is not built";
+    ASSERT_NO_FATAL_FAILURE(start("p01_1.htm", {}, wrapper));
+    EXPECT_TRUE(page_showing([](const Image& i) { return pixels_like(i, 0x7b2d8b) > 8000; }))
+        << "the page did not show" << keep("unsandboxed") << "; standard error:\n"
+        << app_->stderr_text();
+    std::vector<std::string> lines;
+    std::istringstream errors(app_->stderr_text());
+    for (std::string line; std::getline(errors, line);)
+        if (line.find("sandbox") != std::string::npos) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 1u) << app_->stderr_text();
+    EXPECT_EQ(lines[0].rfind("ornpage: the page runs without a sandbox", 0), 0u) << lines[0];
+    pid_t web = web_process();
+    ASSERT_NE(web, 0);
+    EXPECT_EQ(namespace_of(web, "pid"), namespace_of(app_->pid(), "pid"));
 }
 
 }  // namespace
