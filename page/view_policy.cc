@@ -197,14 +197,7 @@ void tidy_separators(WebKitContextMenu* menu) {
 
 gboolean on_context_menu(WebKitWebView*, WebKitContextMenu* menu, GdkEvent*, WebKitHitTestResult*,
                          gpointer) {
-    for (guint i = 0; i < webkit_context_menu_get_n_items(menu);) {
-        WebKitContextMenuItem* item = webkit_context_menu_get_item_at_position(menu, i);
-        if (kept_in_menu(item))
-            ++i;
-        else
-            webkit_context_menu_remove(menu, item);
-    }
-    tidy_separators(menu);
+    keep_safe_menu_items(menu);
     return webkit_context_menu_get_n_items(menu) == 0;  // nothing left: no menu
 }
 
@@ -213,6 +206,17 @@ void on_download_started(WebKitWebContext*, WebKitDownload* download, gpointer) 
 }
 
 }  // namespace
+
+void keep_safe_menu_items(WebKitContextMenu* menu) {
+    for (guint i = 0; i < webkit_context_menu_get_n_items(menu);) {
+        WebKitContextMenuItem* item = webkit_context_menu_get_item_at_position(menu, i);
+        if (kept_in_menu(item))
+            ++i;
+        else
+            webkit_context_menu_remove(menu, item);
+    }
+    tidy_separators(menu);
+}
 
 void refuse_downloads(WebKitWebContext* context) {
     g_signal_connect(context, "download-started", G_CALLBACK(on_download_started), nullptr);

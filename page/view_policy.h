@@ -16,4 +16,8 @@ void refuse_downloads(WebKitWebContext* context);
 // handling.
 void apply_view_policy(WebKitWebView* view);
 
+// Takes out of a context menu every item that saves, downloads, opens a
+// window or inspects; separators left with nothing to separate go too.
+void keep_safe_menu_items(WebKitContextMenu* menu);
+
 }  // namespace orn::page
