@@ -17,6 +17,7 @@ target_include_directories(foundation_core PRIVATE ${PROJECT_BINARY_DIR}/generat
 
 install(TARGETS ornfig ornpage RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS ornfig_gtk LIBRARY DESTINATION ${ORN_MODULE_DIR})
+install(TARGETS ornlux-wine-setup RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # The icons, drawn at each size, into the hicolor theme under the program's name.
 foreach(program IN ITEMS ornfig ornpage)
@@ -40,7 +41,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/ornfig.desktop
 # time stamp in the header, so the same page gives the same bytes).
 find_program(ORN_GZIP gzip REQUIRED)
 set(man_pages)
-foreach(program IN ITEMS ornfig ornpage)
+foreach(program IN ITEMS ornfig ornpage ornlux-wine-setup)
     set(page ${PROJECT_SOURCE_DIR}/packaging/${program}.1)
     set(compressed ${PROJECT_BINARY_DIR}/man/${program}.1.gz)
     add_custom_command(
@@ -87,5 +88,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The page viewer's web process runs in bubblewrap's sandbox, with
 # xdg-dbus-proxy between it and the session bus.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcanberra0, libasound2, fonts-liberation, hicolor-icon-theme, bubblewrap, xdg-dbus-proxy")
+# ornlux-wine-setup is for a textbook run under Wine.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "wine")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)
