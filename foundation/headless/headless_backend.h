@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "runtime/backend.h"
+#include "runtime/hostpath.h"
 
 namespace orn::headless {
 
@@ -132,7 +133,8 @@ class HeadlessBrowser : public HeadlessControl<BrowserPeer> {
   public:
     HeadlessBrowser(HeadlessBackend& backend);
     ~HeadlessBrowser() override;
-    void navigate(const std::string& uri) override { navigations_.push_back(uri); }
+    // Recorded as the URL of the file (see location_uri).
+    void navigate(const Text& location) override { navigations_.push_back(location_uri(location)); }
     const std::vector<std::string>& navigations() const { return navigations_; }
 
   private:

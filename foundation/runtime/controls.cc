@@ -2,7 +2,6 @@
 
 #include "runtime/errors.h"
 #include "runtime/form.h"
-#include "runtime/hostpath.h"
 #include "runtime/picture.h"
 #include "runtime/toolkit.h"
 
@@ -225,7 +224,7 @@ void WebBrowser::create_peer(Backend& backend, WindowPeer& window) {
 
 void WebBrowser::Navigate(const Text& location) {
     load_form();
-    peer_->navigate(location_uri(location));
+    peer_->navigate(location);
 }
 
 // ---- Timer
