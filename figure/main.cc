@@ -36,9 +36,7 @@ int main(int argc, char** argv) {
         return orn::answer_option(command.action, "ornfig", kUsage, stdout);
 
     orn::gtk::use_classic_look();
-    // The buttons' captions are the only text ornfig draws: once they are
-    // checked, fontconfig's configuration is let go of.
-    orn::gtk::use_baked_captions(orn::figure::kBakedCaptions, orn::gtk::FontsAfterCheck::release);
+    orn::gtk::use_baked_captions(orn::figure::kBakedCaptions);
     // The figure decodes on another core while GTK is loaded and started and
     // the window is made; the core then checks the buttons' baked captions.
     orn::decode_picture_ahead(

@@ -2,7 +2,6 @@
 
 #include <cairo-ft.h>
 #include <fontconfig/fontconfig.h>
-#include <malloc.h>
 
 #include <algorithm>
 #include <memory>
@@ -21,7 +20,6 @@ constexpr char kRenderingProperties[] =
     "%{rgba}|%{lcdfilter}|%{embolden}|%{matrix}|%{pixelsize}";
 
 std::span<const BakedCaption> program_captions;
-FontsAfterCheck after_check = FontsAfterCheck::keep;
 
 struct FontOptionsDeleter {
     void operator()(cairo_font_options_t* options) const { cairo_font_options_destroy(options); }
@@ -83,23 +81,13 @@ FontKeys& font_keys() {
 
 void check_program_captions() {
     FcInit();
-    bool all_match = !program_captions.empty();
-    for (const BakedCaption& baked : program_captions)
-        all_match = baked_caption_matches_fonts(baked) && all_match;
-    if (all_match && after_check == FontsAfterCheck::release) {
-        // Nothing else holds fonts yet: the program draws no text but its
-        // captions, and its messages wait for this check. The freed
-        // configuration goes back to the system, not to the heap's free lists.
-        FcFini();
-        malloc_trim(0);
-    }
+    for (const BakedCaption& baked : program_captions) (void)baked_caption_matches_fonts(baked);
 }
 
 }  // namespace
 
-void use_baked_captions(std::span<const BakedCaption> captions, FontsAfterCheck after) {
+void use_baked_captions(std::span<const BakedCaption> captions) {
     program_captions = captions;
-    after_check = after;
 }
 
 std::span<const BakedCaption> baked_captions() {

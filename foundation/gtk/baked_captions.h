@@ -38,22 +38,14 @@ struct BakedCaption {
     const unsigned char* mask;
 };
 
-// What becomes of fontconfig's configuration once the baked captions are
-// checked against it: kept, or let go of (its memory freed) when they all
-// match and the program draws no other text. fontconfig loads it again if
-// anything asks for a font later.
-enum class FontsAfterCheck { keep, release };
-
 // The program's baked captions, handed over before anything checks them.
-void use_baked_captions(std::span<const BakedCaption> captions,
-                        FontsAfterCheck after = FontsAfterCheck::keep);
+void use_baked_captions(std::span<const BakedCaption> captions);
 std::span<const BakedCaption> baked_captions();
 
 // Checks the program's baked captions against fontconfig, once, on
 // whichever thread calls it first (start-up calls it on a thread that
 // would otherwise be idle); callers while it runs wait for it. Anything
-// that lays out text must call it first: its check may let go of
-// fontconfig's configuration.
+// that draws a caption calls it first.
 void prepare_caption_fonts();
 
 // Whether drawing the caption's text at its size with its font options

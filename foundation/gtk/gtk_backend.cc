@@ -759,8 +759,6 @@ void GtkBackend::show_error(const std::string& title, const std::string& message
     // The program's windows appear as they stand before the message does.
     for (GtkWindowPeer* window : all_windows()) window->apply_visibility();
     wait_until_mapped();
-    // Its text needs fontconfig, which the captions' check may be letting go of.
-    prepare_caption_fonts();
     GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR,
                                                GTK_BUTTONS_OK, "%s", message.c_str());
     gtk_window_set_title(GTK_WINDOW(dialog), title.c_str());
