@@ -4,7 +4,6 @@
 
 #include "figure/config.h"
 #include "figure/frm1.h"
-#include "gtk/baked_captions.h"
 #include "gtk/before_gtk.h"
 #include "gtk/gtk_module.h"
 #include "runtime/command_line.h"
@@ -36,13 +35,11 @@ int main(int argc, char** argv) {
         return orn::answer_option(command.action, "ornfig", kUsage, stdout);
 
     orn::gtk::use_classic_look();
-    orn::gtk::use_baked_captions(orn::figure::kBakedCaptions);
     // The figure decodes on another core while GTK is loaded and started and
-    // the window is made; the core then checks the buttons' baked captions.
+    // the window is made.
     orn::decode_picture_ahead(
         [argument = command.argument] { return orn::figure::locate_figure_file(argument); },
-        orn::figure::kStartZoomPercent / 100.0 * orn::gtk::device_scale_from_environment(),
-        orn::gtk::prepare_caption_fonts);
+        orn::figure::kStartZoomPercent / 100.0 * orn::gtk::device_scale_from_environment());
 
     std::unique_ptr<orn::Backend> backend =
         orn::gtk::load_gtk_backend("ornfig-gtk.so", argc, argv, "ornfig");

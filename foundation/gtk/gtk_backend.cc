@@ -13,7 +13,6 @@
 #include <stdexcept>
 #include <utility>
 
-#include "gtk/baked_captions.h"
 #include "gtk/caption_text.h"
 #include "gtk/control_widget.h"
 #include "gtk/gobject_glue.h"
