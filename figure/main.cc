@@ -4,8 +4,7 @@
 
 #include "figure/config.h"
 #include "figure/frm1.h"
-#include "gtk/before_gtk.h"
-#include "gtk/gtk_module.h"
+#include "gtk/gtk_backend.h"
 #include "runtime/command_line.h"
 #include "runtime/picture.h"
 #include "runtime/toolkit.h"
@@ -39,12 +38,11 @@ int main(int argc, char** argv) {
     // the window is made.
     orn::decode_picture_ahead(
         [argument = command.argument] { return orn::figure::locate_figure_file(argument); },
-        orn::figure::kStartZoomPercent / 100.0 * orn::gtk::device_scale_from_environment());
+        orn::figure::kStartZoomPercent / 100.0);
 
-    std::unique_ptr<orn::Backend> backend =
-        orn::gtk::load_gtk_backend("ornfig-gtk.so", argc, argv, "ornfig");
+    orn::gtk::GtkBackend backend(argc, argv, "ornfig");
     // GTK has taken its own options (--display ...) out of argv by now.
-    orn::Toolkit toolkit(*backend, "ornfig", orn::parse_command_line(argc, argv).argument);
+    orn::Toolkit toolkit(backend, "ornfig", orn::parse_command_line(argc, argv).argument);
     orn::figure::frm1 form(toolkit);
     return toolkit.run([&] { form.Form_Initialize(); });
 }

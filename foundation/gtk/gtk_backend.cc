@@ -27,6 +27,17 @@ extern "C" void orn_classic_look_register_resource(void);
 
 namespace orn::gtk {
 
+// The theme name the classic look is compiled in under (its resource path
+// in classic_look.gresource.xml).
+constexpr char kClassicLookTheme[] = "Ornlux";
+
+void use_classic_look() {
+    // GTK takes the theme GTK_THEME names over the desktop's, and looks it
+    // up among the program's resources first, where the backend registers
+    // this one.
+    g_setenv("GTK_THEME", kClassicLookTheme, FALSE);
+}
+
 namespace {
 
 // How long the window manager may take to say how large a frame it draws.

@@ -568,10 +568,16 @@ std::string existing_host_path(const Text& windows_path) {
         raise_error(ErrorCode::FileNotFound, describe_path(windows_path, resolved.host_path));
     return resolved.host_path;
 }
+
+std::atomic<int> device_scale{1};
 }  // namespace
 
-std::shared_ptr<const Picture> LoadPicture(const Text& windows_path, double display_scale) {
-    return load_picture_file(existing_host_path(windows_path), windows_path, display_scale);
+void use_device_scale_for_pictures(int device_pixels_per_pixel) {
+    device_scale = std::max(1, device_pixels_per_pixel);
+}
+
+std::shared_ptr<const Picture> LoadPicture(const Text& windows_path, double zoom) {
+    return load_picture_file(existing_host_path(windows_path), windows_path, zoom * device_scale);
 }
 
 std::shared_ptr<const Picture> load_picture_file(const std::string& host_path,
@@ -588,8 +594,9 @@ std::shared_ptr<const Picture> load_picture_file(const std::string& host_path,
     return decoded.picture;
 }
 
-void decode_picture_ahead(std::function<Text()> locate, double display_scale,
+void decode_picture_ahead(std::function<Text()> locate, double zoom,
                           std::function<void()> afterwards) {
+    double display_scale = zoom * device_scale;
     decoded_pictures().start(
         [locate = std::move(locate), display_scale]() -> std::function<void()> {
             try {

@@ -34,7 +34,9 @@ struct TitleChange {
 
 class OrnfigRun {
   public:
-    OrnfigRun(const std::string& item_path, const std::string& wine_prefix);
+    // BINARY: the ornfig to run, the one built by default.
+    OrnfigRun(const std::string& item_path, const std::string& wine_prefix,
+              const std::string& binary = {});
 
     Process& process() { return process_; }
     X11Probe& probe() { return probe_; }

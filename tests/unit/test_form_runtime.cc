@@ -77,7 +77,6 @@ struct Runtime {
 TEST(FormRuntime, FirstUseCreatesTheWindowAndRunsLoadToItsEnd) {
     Runtime rt;
     LoggingForm form(rt.toolkit);
-    EXPECT_FALSE(form.loaded());
     EXPECT_TRUE(form.log.empty());
 
     bool controls_ready_in_load = false;
@@ -301,13 +300,6 @@ TEST(FormRuntime, TitlesAreShownAsUtf8EvenWhenTheTextIsNot) {
               "a\xEF\xBF\xBD"
               "b\xEF\xBF\xBD");
     EXPECT_EQ(form.caption().size(), 4u) << "the form keeps the text as set";
-}
-
-TEST(FormRuntime, TheArgumentStringIsTheArgumentsJoinedBySpaces) {
-    char program[] = "ornfig", first[] = "C:\\My", second[] = "Book\\f1.htm";
-    char* argv[] = {program, first, second};
-    EXPECT_EQ(argument_string_from(3, argv), u"C:\\My Book\\f1.htm");
-    EXPECT_EQ(argument_string_from(1, argv), u"");
 }
 
 }  // namespace
