@@ -30,6 +30,7 @@
 #include "runtime/file_stamp.h"
 #include "runtime/hostpath.h"
 #include "runtime/jpeg_structure.h"
+#include "runtime/pixbuf_picture.h"
 #include "runtime/shared_surface.h"
 #include "runtime/side_task.h"
 
@@ -468,16 +469,35 @@ struct FigureFile {
     FileBytes bytes;
     JpegSize size;
     DecodeKey key;
+    const char* pixbuf_format;  // for a picture other than JPEG, else nullptr
 };
 
 FigureFile read_figure_file(const std::string& host_path, const Text& windows_path,
                             double display_scale) {
     FileBytes bytes = FileBytes::read(host_path, windows_path);
     std::optional<JpegSize> size = read_jpeg_size(bytes.view());
-    if (!size) invalid_picture(windows_path, host_path, "not a JPEG picture");
-    DecodeKey key{bytes.hash(), bytes.size(),
-                  dct_scale_eighths(size->width, size->height, display_scale)};
-    return {host_path, windows_path, std::move(bytes), *size, key};
+    const char* pixbuf_format = size ? nullptr : pixbuf_format_of(bytes.view());
+    if (!size && !pixbuf_format) invalid_picture(windows_path, host_path, "not a picture");
+    // Other pictures are decoded whole, whatever the scale.
+    int eighths = size ? dct_scale_eighths(size->width, size->height, display_scale) : 8;
+    DecodeKey key{bytes.hash(), bytes.size(), eighths};
+    return {host_path, windows_path, std::move(bytes), size.value_or(JpegSize{}), key,
+            pixbuf_format};
+}
+
+// Decodes a picture other than JPEG whole, and remembers it (and holds it
+// when hold is set).
+Decoded decode_other_file(const FigureFile& file, bool hold) {
+    PixbufDecode decoded =
+        decode_with_pixbuf(file.bytes.view(), file.pixbuf_format, kPictureMemoryBudget);
+    if (!decoded.surface && decoded.out_of_memory)
+        out_of_memory(file.windows_path, file.host_path, decoded.failure);
+    if (!decoded.surface) invalid_picture(file.windows_path, file.host_path, decoded.failure);
+    auto picture =
+        std::make_shared<Picture>(cairo_image_surface_get_width(decoded.surface),
+                                  cairo_image_surface_get_height(decoded.surface), decoded.surface);
+    decoded_pictures().remember(file.key, picture, hold, file.bytes.stamp());
+    return {picture, nullptr};
 }
 
 // Starts decoding a figure file, or takes the picture decoded last when
@@ -489,6 +509,7 @@ Decoded decode_file(FigureFile file, bool hold) {
     const Text& windows_path = file.windows_path;
     const JpegSize size = file.size;
     if (auto picture = decoded_pictures().find(file.key)) return {picture, nullptr};
+    if (file.pixbuf_format) return decode_other_file(file, hold);
 
     std::size_t surface_bytes = std::size_t(dct_scaled_size(size.width, file.key.eighths)) *
                                 std::size_t(dct_scaled_size(size.height, file.key.eighths)) *

@@ -29,6 +29,7 @@
 #include "runtime/file_stamp.h"
 #include "runtime/picture.h"
 #include "runtime/shared_surface.h"
+#include "picture_files.h"
 #include "temp_tree.h"
 
 namespace orn {
@@ -237,7 +238,8 @@ TEST(Picture, WhatIsNoReadableJpegIsAnInvalidPicture) {
     EXPECT_EQ(load_error(tree.write("text.jpg", "not a picture at all")),
               ErrorCode::InvalidPicture);
     EXPECT_EQ(load_error(tree.write("png.jpg", "\x89PNG\r\n\x1a\n....")),
-              ErrorCode::InvalidPicture);
+              ErrorCode::InvalidPicture)
+        << "a PNG header without a picture";
     EXPECT_EQ(load_error(tree.write("header-only.jpg", jpeg.substr(0, 300))),
               ErrorCode::InvalidPicture);
     EXPECT_EQ(load_error(tree.write("half.jpg", jpeg.substr(0, jpeg.size() / 2))),
@@ -247,6 +249,51 @@ TEST(Picture, WhatIsNoReadableJpegIsAnInvalidPicture) {
         broken[i] = '\x55';  // tables and frame header overwritten
     EXPECT_EQ(load_error(tree.write("broken.jpg", broken)), ErrorCode::InvalidPicture);
     EXPECT_EQ(load_error(tree.root() + "/missing.jpg"), ErrorCode::FileNotFound);
+}
+
+// BMP, GIF, ICO and PNG in a file named .jpg are taken by their content,
+// whole at any scale, a GIF's first frame only; whatever else is no JPEG,
+// or is one of them broken, is an invalid picture.
+TEST(Picture, OtherFormatsAreTakenByTheirContent) {
+    test::TempTree tree;
+    constexpr std::uint32_t kTop = 0xC02020, kBottom = 0x2020C0;
+    for (const char* format : {"bmp", "gif", "ico", "png"}) {
+        std::string bytes = test::two_colour_picture(format, 64, 48, kTop, kBottom);
+        ASSERT_GT(bytes.size(), 20u) << format << " not written";
+        std::string path = tree.write(std::string(format) + ".jpg", bytes);
+        for (double scale : {0.5, 1.0, 1.7}) {
+            auto picture = load_picture_file(path, from_utf8(path), scale);
+            EXPECT_EQ(picture->width(), 64) << format;
+            EXPECT_EQ(picture->height(), 48) << format;
+            EXPECT_EQ(picture->decoded_width(), 64) << format << " at " << scale;
+            EXPECT_TRUE(picture->complete()) << format;
+            for (int x : {0, 63}) {
+                EXPECT_TRUE(near_colour(pixel(*picture, x, 0), kTop)) << format << " top";
+                EXPECT_TRUE(near_colour(pixel(*picture, x, 23), kTop)) << format << " top";
+                EXPECT_TRUE(near_colour(pixel(*picture, x, 24), kBottom)) << format << " bottom";
+                EXPECT_TRUE(near_colour(pixel(*picture, x, 47), kBottom)) << format << " bottom";
+            }
+        }
+        // Cut short, each of them fails as a JPEG cut short does.
+        EXPECT_EQ(load_error(tree.write(std::string("short-") + format + ".jpg",
+                                        bytes.substr(0, 30))),
+                  ErrorCode::InvalidPicture)
+            << format;
+    }
+    EXPECT_EQ(load_error(tree.write("tiff.jpg", std::string("II*\0\x08\0\0\0....", 12))),
+              ErrorCode::InvalidPicture);
+    EXPECT_EQ(load_error(tree.write("bm.jpg", "BM but no bitmap")), ErrorCode::InvalidPicture);
+}
+
+// A BMP claiming more pixels than a picture may take fails as out of memory.
+TEST(Picture, AnOtherFormatBeyondTheMemoryBudgetIsOutOfMemory) {
+    test::TempTree tree;
+    std::string bmp = test::two_colour_picture("bmp", 8, 8, 0, 0);
+    ASSERT_GT(bmp.size(), 26u);
+    for (int at : {18, 22}) {  // width and height, 32-bit little-endian
+        bmp[at] = 0, bmp[at + 1] = 0x80, bmp[at + 2] = 0, bmp[at + 3] = 0;  // 32768
+    }
+    EXPECT_EQ(load_error(tree.write("big.jpg", bmp)), ErrorCode::OutOfMemory);
 }
 
 // The position of a file's first segment with this marker (0xFF, marker).
