@@ -545,6 +545,40 @@ TEST_P(OrnfigPictureFormat, ShowsAtHalfSizeAndWhenZoomed) {
 
 INSTANTIATE_TEST_SUITE_P(Ornfig, OrnfigPictureFormat, testing::Values("bmp", "gif", "ico", "png"));
 
+// A 40x30 figure at 50 % is 20 px across, but its window keeps room for
+// its title bar's buttons: the close box stays at the bar's right end, away
+// from the icon at its left, and the buttons are laid out for that width.
+TEST_F(OrnfigPicture, ATinyFiguresWindowKeepsItsCloseBox) {
+    std::string drive = copy_sample_drive(tree_);
+    tree_.write("drive_c/" + std::string(kLargeFigure.jpeg),
+                two_colour_picture("png", 40, 30, 0xC02020, 0xC02020));
+    ASSERT_NO_FATAL_FAILURE(launch({kLargeFigure.item_path, kLargeFigure.jpeg, 40, 30}));
+    ASSERT_TRUE(run_->wait_until_started(window_)) << describe_run();
+    auto frame = run_->probe().frame_geometry(window_);
+    auto extents = run_->probe().frame_extents(window_);
+    ASSERT_TRUE(frame && extents) << "no frame on the figure window";
+    EXPECT_GE(frame->width, 112) << "the window is narrower than its title bar's buttons";
+
+    // The title bar, as the screen shows it: its right end holds the close
+    // box, not more of the bar or the icon.
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_TRUE(display);
+    WindowId root = DefaultRootWindow(display);
+    XCloseDisplay(display);
+    int bar = extents->top;
+    auto left_end = grabber_.grab(root, {frame->x, frame->y, bar, bar});
+    auto right_end = grabber_.grab(root, {frame->x + frame->width - bar, frame->y, bar, bar});
+    ASSERT_TRUE(left_end && right_end) << "the title bar could not be grabbed";
+    std::string saved = keep(right_end, "close-box");
+    EXPECT_GT(differing_pixels(*left_end, *right_end), bar * bar / 8)
+        << "the bar's two ends look alike" << saved;
+    int shades = 0;
+    for (std::uint32_t pixel : right_end->pixels)
+        shades += pixel != right_end->pixels.front();
+    EXPECT_GT(shades, bar) << "nothing drawn at the bar's right end" << saved;
+    EXPECT_TRUE(run_->process().running()) << describe_run();
+}
+
 TEST_F(OrnfigPicture, AThemeTheUserNamesIsKept) {
     ::setenv("GTK_THEME", "Adwaita", 1);
     ASSERT_NO_FATAL_FAILURE(start(kLargeFigure));
