@@ -34,8 +34,8 @@ int main(int argc, char** argv) {
         return orn::answer_option(command.action, "ornfig", kUsage, stdout);
 
     orn::gtk::use_classic_look();
-    // The figure decodes on another core while GTK is loaded and started and
-    // the window is made.
+    // The figure decodes on a thread of its own while GTK starts and the
+    // window is made; frm1's LoadPicture takes it.
     orn::decode_picture_ahead(
         [argument = command.argument] { return orn::figure::locate_figure_file(argument); },
         orn::figure::kStartZoomPercent / 100.0);

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstddef>
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 
@@ -88,15 +89,15 @@ std::shared_ptr<const Picture> LoadPicture(const Text& windows_path, double zoom
 std::shared_ptr<const Picture> load_picture_file(const std::string& host_path,
                                                  const Text& windows_path, double display_scale);
 
-// Starts decoding, on another thread, the picture that LoadPicture will be
-// asked for soon at `zoom`: locate() names it (it may raise errors: then
-// nothing is decoded ahead). LoadPicture waits for that decode and takes its
-// result when it asks for the same, unchanged file at the same scale (a
-// device scale set meanwhile asks for another); any error is
-// raised there, in its place, as without the head start. Once the picture
-// is whole (or the decode failed), `afterwards` runs on the same thread:
-// start-up work that should not take a core from the decode.
-void decode_picture_ahead(std::function<Text()> locate, double zoom,
-                          std::function<void()> afterwards = nullptr);
+// Starts decoding, on a thread of its own, the picture that LoadPicture
+// will be asked for soon at `zoom`: locate() names it. LoadPicture waits
+// until that decode has handed its picture over, and takes it when it asks
+// for the same bytes at the same scale (a device scale set meanwhile asks
+// for another); the picture is held until then. Whatever fails ahead
+// (locate() included) fails again, in its place, when the picture is
+// loaded. The result is the picture decoded ahead once handed over, its
+// rows still coming, or null when it failed.
+std::shared_future<std::shared_ptr<const Picture>> decode_picture_ahead(
+    std::function<Text()> locate, double zoom);
 
 }  // namespace orn
