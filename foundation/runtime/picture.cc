@@ -17,10 +17,10 @@
 #include <cstring>
 #include <functional>
 #include <future>
-#include <thread>
 #include <mutex>
 #include <optional>
 #include <string_view>
+#include <thread>
 #include <utility>
 
 #include <sys/stat.h>
@@ -108,7 +108,8 @@ class FileBytes {
         std::size_t expected = 0;
         FileBytes bytes;
         if (fstat(fileno(file.get()), &status) == 0 && S_ISREG(status.st_mode) &&
-            status.st_size > 0) expected = static_cast<std::size_t>(status.st_size);
+            status.st_size > 0)
+            expected = static_cast<std::size_t>(status.st_size);
         ContentHash hash;
         std::size_t hashed = 0;
         // One byte more than expected: a file that grew is seen, and read on.
@@ -333,16 +334,18 @@ class DecodedPictures {
         }
         before = {};  // waits for it
         std::promise<std::shared_ptr<const Picture>> handed_over;
-        std::shared_future<std::shared_ptr<const Picture>> result = handed_over.get_future().share();
-        std::jthread thread([work = std::move(work), handed_over = std::move(handed_over)]() mutable {
-            Decoded decoded;
-            try {
-                decoded = work();
-            } catch (...) {  // NOLINT(bugprone-empty-catch): it fails again where it is loaded
-            }
-            handed_over.set_value(decoded.picture);
-            if (decoded.rows) decoded.rows();
-        });
+        std::shared_future<std::shared_ptr<const Picture>> result =
+            handed_over.get_future().share();
+        std::jthread thread(
+            [work = std::move(work), handed_over = std::move(handed_over)]() mutable {
+                Decoded decoded;
+                try {
+                    decoded = work();
+                } catch (...) {  // NOLINT(bugprone-empty-catch): it fails again where it is loaded
+                }
+                handed_over.set_value(decoded.picture);
+                if (decoded.rows) decoded.rows();
+            });
         std::lock_guard lock(mutex_);
         ahead_handed_over_ = result;
         ahead_ = std::move(thread);
@@ -436,8 +439,8 @@ FigureFile read_figure_file(const std::string& host_path, const Text& windows_pa
     // Other pictures are decoded whole, whatever the scale.
     int eighths = size ? dct_scale_eighths(size->width, size->height, display_scale) : 8;
     DecodeKey key{bytes.hash(), bytes.size(), eighths};
-    return {host_path, windows_path, std::move(bytes), size.value_or(JpegSize{}), key,
-            pixbuf_format};
+    return {host_path, windows_path, std::move(bytes), size.value_or(JpegSize{}),
+            key,       pixbuf_format};
 }
 
 // Decodes a picture other than JPEG whole, and remembers it (and holds it

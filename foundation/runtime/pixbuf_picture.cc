@@ -95,9 +95,8 @@ PixbufDecode decode_with_pixbuf(std::string_view bytes, const char* format,
     for (std::size_t at = 0; written && at < bytes.size() && !announced.too_large;
          at += kWritePart) {
         std::size_t part = std::min(kWritePart, bytes.size() - at);
-        written = gdk_pixbuf_loader_write(loader.get(),
-                                          reinterpret_cast<const guchar*>(bytes.data() + at),
-                                          part, &error);
+        written = gdk_pixbuf_loader_write(
+            loader.get(), reinterpret_cast<const guchar*>(bytes.data() + at), part, &error);
     }
     // Closed in any case: a loader must be before it goes.
     GError* close_error = nullptr;

@@ -49,8 +49,7 @@ std::string copy_sample_drive(TempTree& tree) {
 OrnfigRun::OrnfigRun(const std::string& item_path, const std::string& wine_prefix,
                      const std::string& binary)
     : process_(binary.empty() ? ornfig_binary() : binary, {item_path},
-               {{"WINEPREFIX", wine_prefix}, {"NO_AT_BRIDGE", "1"}}) {
-}
+               {{"WINEPREFIX", wine_prefix}, {"NO_AT_BRIDGE", "1"}}) {}
 
 std::optional<WindowId> OrnfigRun::wait_for_figure_window(Millis timeout) {
     std::optional<WindowId> window;

@@ -515,7 +515,8 @@ TEST_F(OrnfigPicture, StartsWithTheFigureAtHalfSizeAboveTwoCaptionedButtons) {
 // Old textbooks have BMP, GIF, ICO and PNG pictures in files named .jpg:
 // each shows as a JPEG would, at 50 % and at the next zoom, a GIF with its
 // first frame.
-class OrnfigPictureFormat : public OrnfigPicture, public testing::WithParamInterface<const char*> {};
+class OrnfigPictureFormat : public OrnfigPicture,
+                            public testing::WithParamInterface<const char*> {};
 
 TEST_P(OrnfigPictureFormat, ShowsAtHalfSizeAndWhenZoomed) {
     constexpr std::uint32_t kTop = 0xC02020, kBottom = 0x2020C0, kLater = 0x20C020;
@@ -573,8 +574,7 @@ TEST_F(OrnfigPicture, ATinyFiguresWindowKeepsItsCloseBox) {
     EXPECT_GT(differing_pixels(*left_end, *right_end), bar * bar / 8)
         << "the bar's two ends look alike" << saved;
     int shades = 0;
-    for (std::uint32_t pixel : right_end->pixels)
-        shades += pixel != right_end->pixels.front();
+    for (std::uint32_t pixel : right_end->pixels) shades += pixel != right_end->pixels.front();
     EXPECT_GT(shades, bar) << "nothing drawn at the bar's right end" << saved;
     EXPECT_TRUE(run_->process().running()) << describe_run();
 }

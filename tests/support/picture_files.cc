@@ -94,8 +94,8 @@ std::string saved_by_pixbuf(const char* format, int width, int height, std::uint
 
 }  // namespace
 
-std::string two_colour_picture(const std::string& format, int width, int height,
-                               std::uint32_t top, std::uint32_t bottom, std::uint32_t later) {
+std::string two_colour_picture(const std::string& format, int width, int height, std::uint32_t top,
+                               std::uint32_t bottom, std::uint32_t later) {
     if (format == "gif") return gif(width, height, top, bottom, later);
     return saved_by_pixbuf(format.c_str(), width, height, top, bottom);
 }

@@ -25,10 +25,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "picture_files.h"
 #include "runtime/errors.h"
 #include "runtime/picture.h"
 #include "runtime/shared_surface.h"
-#include "picture_files.h"
 #include "temp_tree.h"
 
 namespace orn {
@@ -236,8 +236,7 @@ TEST(Picture, WhatIsNoReadableJpegIsAnInvalidPicture) {
     EXPECT_EQ(load_error(tree.write("empty.jpg", "")), ErrorCode::InvalidPicture);
     EXPECT_EQ(load_error(tree.write("text.jpg", "not a picture at all")),
               ErrorCode::InvalidPicture);
-    EXPECT_EQ(load_error(tree.write("png.jpg", "\x89PNG\r\n\x1a\n....")),
-              ErrorCode::InvalidPicture)
+    EXPECT_EQ(load_error(tree.write("png.jpg", "\x89PNG\r\n\x1a\n....")), ErrorCode::InvalidPicture)
         << "a PNG header without a picture";
     EXPECT_EQ(load_error(tree.write("header-only.jpg", jpeg.substr(0, 300))),
               ErrorCode::InvalidPicture);
@@ -274,9 +273,9 @@ TEST(Picture, OtherFormatsAreTakenByTheirContent) {
             }
         }
         // Cut short, each of them fails as a JPEG cut short does.
-        EXPECT_EQ(load_error(tree.write(std::string("short-") + format + ".jpg",
-                                        bytes.substr(0, 30))),
-                  ErrorCode::InvalidPicture)
+        EXPECT_EQ(
+            load_error(tree.write(std::string("short-") + format + ".jpg", bytes.substr(0, 30))),
+            ErrorCode::InvalidPicture)
             << format;
     }
     EXPECT_EQ(load_error(tree.write("tiff.jpg", std::string("II*\0\x08\0\0\0....", 12))),
