@@ -8,10 +8,12 @@
 #include "runtime/command_line.h"
 #include "runtime/picture.h"
 #include "runtime/toolkit.h"
+#include "runtime/translation.h"
 
 namespace {
 
-constexpr char kUsage[] = R"(Usage: ornfig ITEM-PATH
+// Translated when it is shown.
+constexpr char kUsage[] = N_(R"(Usage: ornfig ITEM-PATH
 Shows a figure of the Ornlux textbook in a small window above the others,
 with its caption scrolling through the title bar. ITEM-PATH names the figure's
 item, for example 'C:\Book\htm\f12_3.htm'; the textbook is found through
@@ -23,15 +25,18 @@ $WINEPREFIX (by default ~/.wine).
   --         end of options: what follows is the item path
 
 See ornfig(1).
-)";
+)");
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Before anything else, and before any thread starts: everything the
+    // program says is in the user's language.
+    orn::use_users_language();
     // --help and --version are answered before GTK starts: they need no display.
     orn::CommandLine command = orn::parse_command_line(argc, argv);
     if (command.action != orn::CommandAction::run)
-        return orn::answer_option(command.action, "ornfig", kUsage, stdout);
+        return orn::answer_option(command.action, "ornfig", _(kUsage), stdout);
 
     orn::gtk::use_classic_look();
     // The figure decodes on a thread of its own while GTK starts and the

@@ -8,10 +8,12 @@
 #include "page/webkit_browser.h"
 #include "runtime/command_line.h"
 #include "runtime/toolkit.h"
+#include "runtime/translation.h"
 
 namespace {
 
-constexpr char kUsage[] = R"(Usage: ornpage ITEM-PATH
+// Translated when it is shown.
+constexpr char kUsage[] = N_(R"(Usage: ornpage ITEM-PATH
 Shows a supplementary page of the Ornlux textbook in a maximised window above
 the others, with buttons to collapse it to a bar and to close it. ITEM-PATH
 names the page's item, for example 'C:\Book\htm\p07_2.htm'; the textbook is
@@ -23,15 +25,18 @@ drives of $WINEPREFIX (by default ~/.wine).
   --         end of options: what follows is the item path
 
 See ornpage(1).
-)";
+)");
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Before anything else, and before any thread starts: everything the
+    // program says is in the user's language.
+    orn::use_users_language();
     // --help and --version are answered before GTK starts: they need no display.
     orn::CommandLine command = orn::parse_command_line(argc, argv);
     if (command.action != orn::CommandAction::run)
-        return orn::answer_option(command.action, "ornpage", kUsage, stdout);
+        return orn::answer_option(command.action, "ornpage", _(kUsage), stdout);
 
     // The program writes nothing: desktop settings are read from a backend in
     // memory, not from the dconf store and its cache under the home folder

@@ -2,6 +2,7 @@
 
 #include "runtime/errors.h"
 #include "runtime/textfile.h"
+#include "runtime/translation.h"
 
 namespace orn {
 
@@ -44,8 +45,9 @@ ContentRoots read_content_roots(const Text& item_name) {
 ItemStem item_stem(const Text& item_name) {
     Text trimmed = trim_spaces(item_name);
     if (trimmed.size() < 4)
-        raise_error(ErrorCode::InvalidArgument, "item name \"" + to_display_utf8(item_name) +
-                                                    "\" is shorter than four characters");
+        raise_error(ErrorCode::InvalidArgument,
+                    format_text(_("item name \"%s\" is shorter than four characters"),
+                                to_display_utf8(item_name).c_str()));
     ItemStem result{trimmed.substr(0, trimmed.size() - 4), false};
     if (!result.stem.empty() && result.stem.back() == u'!') {
         result.stem.pop_back();

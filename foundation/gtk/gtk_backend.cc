@@ -21,6 +21,7 @@
 #include "gtk/sound.h"
 #include "gtk/x11_window.h"
 #include "runtime/picture.h"
+#include "runtime/translation.h"
 
 // Registers the classic look's compiled-in theme with GLib.
 extern "C" void orn_classic_look_register_resource(void);
@@ -649,9 +650,14 @@ GtkBackend::GtkBackend(int& argc, char**& argv, const std::string& program_name)
     // The classic look's theme, among the resources where GTK looks for the
     // theme GTK_THEME names before it looks in the theme folders.
     orn_classic_look_register_resource();
+    // The program has taken the user's language and character set from the
+    // environment itself (use_users_language); GTK would take the whole
+    // locale, numbers included, while the figure may be decoding on another
+    // thread.
+    gtk_disable_setlocale();
     if (!gtk_init_check(&argc, &argv)) {
-        std::fprintf(stderr, "%s: cannot open the display (is DISPLAY set?)\n",
-                     program_name.c_str());
+        std::fprintf(stderr, "%s: %s\n", program_name.c_str(),
+                     _("cannot open the display (is DISPLAY set?)"));
         // Not exit(): the figure may still be decoding on another thread,
         // into what static destructors would free.
         std::fflush(nullptr);

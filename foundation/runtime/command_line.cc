@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "orn_version.h"
+#include "runtime/translation.h"
 
 namespace orn {
 
@@ -48,9 +49,10 @@ int answer_option(CommandAction action, std::string_view program, std::string_vi
     if (std::fflush(out) != 0 || std::ferror(out)) written = false;
     if (written) return 0;
     std::string program_name(program);
-    std::fprintf(stderr, "%s: cannot write the %s: %s\n", program_name.c_str(),
-                 action == CommandAction::version ? "version" : "usage",
-                 errno != 0 ? std::strerror(errno) : "write error");
+    const char* what = action == CommandAction::version ? _("cannot write the version")
+                                                        : _("cannot write the usage");
+    std::fprintf(stderr, "%s: %s: %s\n", program_name.c_str(), what,
+                 errno != 0 ? std::strerror(errno) : _("write error"));
     return 1;
 }
 

@@ -1,31 +1,33 @@
 #include "runtime/errors.h"
 
+#include "runtime/translation.h"
+
 namespace orn {
 
 const char* error_name(ErrorCode code) {
     switch (code) {
         case ErrorCode::InvalidArgument:
-            return "Invalid argument";
+            return N_("Invalid argument");
         case ErrorCode::Overflow:
-            return "Overflow";
+            return N_("Overflow");
         case ErrorCode::OutOfMemory:
-            return "Out of memory";
+            return N_("Out of memory");
         case ErrorCode::FloatingPointFault:
-            return "Floating-point fault";
+            return N_("Floating-point fault");
         case ErrorCode::FileNotFound:
-            return "File not found";
+            return N_("File not found");
         case ErrorCode::DeviceIOError:
-            return "Device I/O error";
+            return N_("Device I/O error");
         case ErrorCode::ReadPastEnd:
-            return "Read past end of file";
+            return N_("Read past end of file");
         case ErrorCode::PathNotFound:
-            return "Path not found";
+            return N_("Path not found");
         case ErrorCode::InvalidPropertyValue:
-            return "Invalid property value";
+            return N_("Invalid property value");
         case ErrorCode::InvalidPicture:
-            return "Invalid picture";
+            return N_("Invalid picture");
     }
-    return "Run-time error";
+    return N_("Run-time error");
 }
 
 namespace {
@@ -37,6 +39,17 @@ std::string message(ErrorCode code, const std::string& detail) {
 }
 
 }  // namespace
+
+std::string error_message(const RuntimeError& error) {
+    std::string text = translate(error_name(error.code()));
+    if (!error.detail().empty()) text.append(": ").append(error.detail());
+    return text;
+}
+
+std::string run_time_error_text(const RuntimeError& error) {
+    return format_text(_("Run-time error '%d':"), static_cast<int>(error.code())) + "\n\n" +
+           error_message(error);
+}
 
 RuntimeError::RuntimeError(ErrorCode code, const std::string& detail)
     : std::runtime_error(message(code, detail)), code_(code), detail_(detail) {}

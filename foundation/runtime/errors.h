@@ -25,7 +25,8 @@ enum class ErrorCode : int {
     InvalidPicture = 481,
 };
 
-// "File not found", "Overflow", ...: the error's name as it starts a message.
+// "File not found", "Overflow", ...: the error's name as it starts a message,
+// in English (translate() gives it in the user's language).
 const char* error_name(ErrorCode code);
 
 class RuntimeError : public std::runtime_error {
@@ -41,6 +42,15 @@ class RuntimeError : public std::runtime_error {
     ErrorCode code_;
     std::string detail_;
 };
+
+// What the error says to the user, in the user's language: the error's
+// name, then ": " and the detail (which stays as it is) when there is one.
+// what() is the same in English.
+std::string error_message(const RuntimeError& error);
+
+// The error dialog's text: "Run-time error '53':", a blank line, then
+// error_message(). The number is the same in every language.
+std::string run_time_error_text(const RuntimeError& error);
 
 [[noreturn]] void raise_error(ErrorCode code, const std::string& detail = {});
 

@@ -11,6 +11,8 @@
 #include <optional>
 #include <vector>
 
+#include "runtime/translation.h"
+
 namespace orn {
 
 namespace {
@@ -167,7 +169,7 @@ std::string describe_path(const Text& windows_path, const std::string& host_path
     std::string shown = to_display_utf8(windows_path);
     std::string host = to_display_utf8(from_utf8(host_path));
     if (shown == host) return shown;
-    return shown + " (looked for at " + host + ")";
+    return shown + " (" + format_text(_("looked for at %s"), host.c_str()) + ")";
 }
 
 }  // namespace orn

@@ -53,12 +53,12 @@ void Toolkit::end_program(int status) {
 void Toolkit::report_fatal(const RuntimeError& error) {
     ended_ = true;  // no timer or click may run while the message is up
     exit_status_ = 1;
-    fatal_message_ = error.what();
+    // The line keeps its shape in every language: the program's name, ": ",
+    // then the message, whose error name is translated.
+    fatal_message_ = error_message(error);
     std::fprintf(stderr, "%s: %s\n", program_name_.c_str(), fatal_message_.c_str());
     std::fflush(stderr);
-    std::string dialog_text = "Run-time error '" + std::to_string(static_cast<int>(error.code())) +
-                              "':\n\n" + fatal_message_;
-    backend_.show_error(program_name_, dialog_text);
+    backend_.show_error(program_name_, run_time_error_text(error));
     backend_.end_program(1);
 }
 

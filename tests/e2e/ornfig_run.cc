@@ -46,10 +46,17 @@ std::string copy_sample_drive(TempTree& tree) {
     return copy;
 }
 
+namespace {
+EnvironmentAdditions run_environment(const std::string& wine_prefix, EnvironmentAdditions env) {
+    env.insert(env.begin(), {{"WINEPREFIX", wine_prefix}, {"NO_AT_BRIDGE", "1"}});
+    return env;
+}
+}  // namespace
+
 OrnfigRun::OrnfigRun(const std::string& item_path, const std::string& wine_prefix,
-                     const std::string& binary)
+                     const EnvironmentAdditions& env, const std::string& binary)
     : process_(binary.empty() ? ornfig_binary() : binary, {item_path},
-               {{"WINEPREFIX", wine_prefix}, {"NO_AT_BRIDGE", "1"}}) {}
+               run_environment(wine_prefix, env)) {}
 
 std::optional<WindowId> OrnfigRun::wait_for_figure_window(Millis timeout) {
     std::optional<WindowId> window;

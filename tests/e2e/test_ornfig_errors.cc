@@ -136,7 +136,7 @@ TEST(OrnfigBinary, ACopyElsewhereStarts) {
     TempTree tree;
     std::string alone = tree.mkdir("bin") + "/ornfig";
     fs::copy_file(ornfig_binary(), alone);
-    OrnfigRun run("C:\\Book\\htm\\f01_1.htm", make_wine_prefix(tree, sample_drive_c()), alone);
+    OrnfigRun run("C:\\Book\\htm\\f01_1.htm", make_wine_prefix(tree, sample_drive_c()), {}, alone);
     auto window = run.wait_for_figure_window();
     ASSERT_TRUE(window) << "no figure window; stderr: " << run.process().stderr_text();
     EXPECT_TRUE(run.wait_until_started(*window)) << "the caption never started scrolling";

@@ -4,6 +4,8 @@
 # standard error, all without a display; "-- --help" is an item path, so the
 # program goes on to open a display (which it cannot).
 set -euo pipefail
+# The texts checked are the English ones, whatever the caller's locale.
+export LC_ALL=C.UTF-8 LANGUAGE=
 version=$1
 shift
 
