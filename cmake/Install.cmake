@@ -16,6 +16,7 @@ inline constexpr char kVersion[] = "@PROJECT_VERSION@";
 target_include_directories(foundation PRIVATE ${PROJECT_BINARY_DIR}/generated)
 
 install(TARGETS ornfig ornpage RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS ornlux-wine-setup RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # The icons, drawn at each size, into the hicolor theme under the program's name.
 foreach(program IN ITEMS ornfig ornpage)
@@ -39,7 +40,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/ornfig.desktop
 # time stamp in the header, so the same page gives the same bytes).
 find_program(ORN_GZIP gzip REQUIRED)
 set(man_pages)
-foreach(program IN ITEMS ornfig ornpage)
+foreach(program IN ITEMS ornfig ornpage ornlux-wine-setup)
     set(page ${PROJECT_SOURCE_DIR}/packaging/${program}.1)
     set(compressed ${PROJECT_BINARY_DIR}/man/${program}.1.gz)
     add_custom_command(
@@ -84,5 +85,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # come with libwebkit2gtk-4.1-0, all of which shlibdeps finds.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcanberra0, libasound2, fonts-liberation, hicolor-icon-theme")
+# ornlux-wine-setup is for a textbook run under Wine.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "wine")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

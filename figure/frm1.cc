@@ -5,6 +5,8 @@
 #include "content/location.h"
 #include "figure/config.h"
 #include "runtime/errors.h"
+#include "runtime/hostpath.h"
+#include "runtime/misread_argument.h"
 #include "runtime/picture.h"
 #include "runtime/toolkit.h"
 #include "window/caption_ticker.h"
@@ -48,6 +50,17 @@ Text locate_figure_file(const Text& argument) {
     Text item_name = item_name_from_argument(argument);
     Text root = read_content_roots(item_name).content_root;
     return figure_directory(root) + item_stem(item_name).stem + u".jpg";
+}
+
+Text figure_argument_as_meant(const Text& argument) {
+    return argument_as_meant(argument, [](const Text& candidate) {
+        try {
+            return resolve_host_path(locate_figure_file(candidate), HostEnvironment::from_process())
+                       .lookup == HostLookup::Found;
+        } catch (const RuntimeError&) {
+            return false;  // start-up meets the error again and reports it
+        }
+    });
 }
 
 frm1::frm1(Toolkit& toolkit)

@@ -15,6 +15,11 @@ namespace orn::figure {
 // the same way; for decoding it ahead while the window is being created.
 Text locate_figure_file(const Text& argument);
 
+// The argument string as the starting program meant it: one whose
+// Cyrillic name Wine misread is read again when only that reading names a
+// figure file that is there (see runtime/misread_argument.h).
+Text figure_argument_as_meant(const Text& argument);
+
 class frm1 : public Form {
   public:
     explicit frm1(Toolkit& toolkit);

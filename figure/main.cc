@@ -39,15 +39,18 @@ int main(int argc, char** argv) {
         return orn::answer_option(command.action, "ornfig", _(kUsage), stdout);
 
     orn::gtk::use_classic_look();
+    // A Cyrillic name that Wine misread is read again before anything uses it.
+    orn::Text argument = orn::figure::figure_argument_as_meant(command.argument);
     // The figure decodes on a thread of its own while GTK starts and the
     // window is made; frm1's LoadPicture takes it.
-    orn::decode_picture_ahead(
-        [argument = command.argument] { return orn::figure::locate_figure_file(argument); },
-        orn::figure::kStartZoomPercent / 100.0);
+    orn::decode_picture_ahead([argument] { return orn::figure::locate_figure_file(argument); },
+                              orn::figure::kStartZoomPercent / 100.0);
 
     orn::gtk::GtkBackend backend(argc, argv, "ornfig");
     // GTK has taken its own options (--display ...) out of argv by now.
-    orn::Toolkit toolkit(backend, "ornfig", orn::parse_command_line(argc, argv).argument);
+    orn::Text after_gtk = orn::parse_command_line(argc, argv).argument;
+    if (after_gtk != command.argument) argument = orn::figure::figure_argument_as_meant(after_gtk);
+    orn::Toolkit toolkit(backend, "ornfig", argument);
     orn::figure::frm1 form(toolkit);
     return toolkit.run([&] { form.Form_Initialize(); });
 }

@@ -3,6 +3,9 @@
 #include "content/location.h"
 #include "page/button_pictures.h"
 #include "page/config.h"
+#include "runtime/errors.h"
+#include "runtime/hostpath.h"
+#include "runtime/misread_argument.h"
 #include "runtime/numeric.h"
 #include "runtime/picture.h"
 #include "runtime/toolkit.h"
@@ -53,6 +56,24 @@ frmOrnpage::frmOrnpage(Toolkit& toolkit)
     btnPRESS.on_click = [this] { btnPRESS_Click(); };
     btnEXIT.on_click = [this] { btnEXIT_Click(); };
     TIMer.on_timer = [this] { TIMer_Timer(); };
+}
+
+Text locate_page_file(const Text& argument) {
+    Text item_name = item_name_from_argument(argument);
+    Text root = read_content_roots(item_name).content_root;
+    item_stem(item_name);  // the length check
+    return orn::page_directory(root) + page_name(item_name) + u".htm";
+}
+
+Text page_argument_as_meant(const Text& argument) {
+    return argument_as_meant(argument, [](const Text& candidate) {
+        try {
+            return resolve_host_path(locate_page_file(candidate), HostEnvironment::from_process())
+                       .lookup == HostLookup::Found;
+        } catch (const RuntimeError&) {
+            return false;  // start-up meets the error again and reports it
+        }
+    });
 }
 
 void frmOrnpage::Form_Load() {

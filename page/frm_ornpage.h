@@ -11,6 +11,14 @@
 
 namespace orn::page {
 
+// The page file start-up opens for this argument string, found the same way.
+Text locate_page_file(const Text& argument);
+
+// The argument string as the starting program meant it: one whose
+// Cyrillic name Wine misread is read again when only that reading names a
+// page file that is there (see runtime/misread_argument.h).
+Text page_argument_as_meant(const Text& argument);
+
 class frmOrnpage : public Form {
   public:
     explicit frmOrnpage(Toolkit& toolkit);

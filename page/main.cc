@@ -53,7 +53,10 @@ int main(int argc, char** argv) {
     orn::gtk::GtkBackend backend(argc, argv, "ornpage");
     backend.set_browser_factory(orn::page::make_webkit_browser);
     // GTK has taken its own options (--display ...) out of argv by now.
-    orn::Toolkit toolkit(backend, "ornpage", orn::parse_command_line(argc, argv).argument);
+    // A Cyrillic name that Wine misread is read again before anything uses it.
+    orn::Toolkit toolkit(
+        backend, "ornpage",
+        orn::page::page_argument_as_meant(orn::parse_command_line(argc, argv).argument));
     orn::page::frmOrnpage form(toolkit);
     return toolkit.run([&] { form.Form_Initialize(); });
 }

@@ -10,7 +10,7 @@ version=$3
 cd "$source_dir"
 list=$(mktemp)
 trap 'rm -f "$list"' EXIT
-find foundation figure page -name '*.cc' -o -name '*.h' | LC_ALL=C sort >"$list"
+find foundation figure page wine-setup -name '*.cc' -o -name '*.h' | LC_ALL=C sort >"$list"
 xgettext --language=C++ --from-code=UTF-8 --keyword=_ --keyword=N_ \
     --add-comments=TRANSLATORS: --sort-by-file \
     --package-name=ornlux-viewers --package-version="$version" \

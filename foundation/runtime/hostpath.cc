@@ -165,6 +165,21 @@ ResolvedPath resolve_host_path(const Text& windows_path, const HostEnvironment& 
     return {current, HostLookup::Found};
 }
 
+std::string drive_folder(char drive_letter, const HostEnvironment& env) {
+    Text drive{static_cast<char16_t>(drive_letter), u':', u'\\'};
+    ResolvedPath found = resolve_host_path(drive, env);
+    return found.lookup == HostLookup::Found ? found.host_path : std::string();
+}
+
+Text windows_path_on_drive(char drive_letter, std::string_view relative_host_path) {
+    char upper = static_cast<char>(drive_letter & ~0x20);
+    Text path{static_cast<char16_t>(upper), u':'};
+    for (const std::string& component : split_components(relative_host_path))
+        path += u'\\' + from_utf8(component);
+    if (path.size() == 2) path += u'\\';
+    return path;
+}
+
 std::string describe_path(const Text& windows_path, const std::string& host_path) {
     std::string shown = to_display_utf8(windows_path);
     std::string host = to_display_utf8(from_utf8(host_path));

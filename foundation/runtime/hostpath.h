@@ -35,6 +35,15 @@ struct ResolvedPath {
 // not there. PathMissing when a directory on the way is missing.
 ResolvedPath resolve_host_path(const Text& windows_path, const HostEnvironment& env);
 
+// The host folder of a drive of the prefix ("C:" -> $WINEPREFIX/dosdevices/c:),
+// looked up on disk; empty when the prefix has no such drive.
+std::string drive_folder(char drive_letter, const HostEnvironment& env);
+
+// The Windows path of a file below a drive's folder, from its path relative
+// to that folder as the host spells it: ('c', "Book/ornfig.exe") gives
+// "C:\Book\ornfig.exe".
+Text windows_path_on_drive(char drive_letter, std::string_view relative_host_path);
+
 // A location for the HTML view: a URL (with a scheme such as "file:" or
 // "https:") as it is, anything else a Windows path of a local file, mapped
 // to the host and made a file: URL (whether or not the file exists).

@@ -13,7 +13,7 @@ for tool in man desktop-file-validate; do
 done
 
 failed=0
-for page in "$dir"/ornfig.1 "$dir"/ornpage.1; do
+for page in "$dir"/ornfig.1 "$dir"/ornpage.1 "$dir"/ornlux-wine-setup.1; do
     # Both a UTF-8 and a plain ASCII locale: the pages must render in either.
     for locale in C.UTF-8 C; do
         warnings=$(LC_ALL=$locale MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)

@@ -95,6 +95,9 @@ expected=(
     usr/share/applications/ornpage.desktop
     usr/share/man/man1/ornfig.1.gz
     usr/share/man/man1/ornpage.1.gz
+    usr/bin/ornlux-wine-setup
+    usr/share/man/man1/ornlux-wine-setup.1.gz
+    usr/share/locale/ru/LC_MESSAGES/ornlux-viewers.mo
 )
 for size in 32 48 128; do
     for program in ornfig ornpage; do
@@ -151,6 +154,8 @@ installed_by_us=true
 [[ $(dpkg-query -W -f='${Version}' "$package") == "$version" ]] || fail "$package is not installed"
 [[ $(/usr/bin/ornfig --version) == "ornfig $version" ]] || fail "installed ornfig --version"
 [[ $(/usr/bin/ornpage --version) == "ornpage $version" ]] || fail "installed ornpage --version"
+[[ $(/usr/bin/ornlux-wine-setup --version) == "ornlux-wine-setup $version" ]] ||
+    fail "installed ornlux-wine-setup --version"
 if command -v man >/dev/null; then
     [[ $(man -w ornfig) == /usr/share/man/man1/ornfig.1.gz ]] || fail "man finds no ornfig(1)"
 fi
@@ -230,8 +235,11 @@ start ornfig /usr/bin/ornfig 'C:\Book\htm\f01_1.htm'
 wait_for_window ornfig "$pid"
 record_titles "$window" 5
 text=$(caption_text "$drive_c/Book/htm/orn/f01_1.htm")
-if ((${#titles[@]} < 3)) || [[ ${titles[0]} != "Форма1" ]] ||
-    ! is_rotation "$text" "${titles[1]}" || ! is_rotation "$text" "${titles[2]}"; then
+# On a loaded machine the first tick may come before the first read of the
+# title, so "Форма1" may be missed; the ticks after it must be rotations.
+ticks=("${titles[@]}")
+[[ ${ticks[0]:-} == "Форма1" ]] && ticks=("${ticks[@]:1}")
+if ((${#ticks[@]} < 2)) || ! is_rotation "$text" "${ticks[0]}" || ! is_rotation "$text" "${ticks[1]}"; then
     fail "ornfig's titles were: $(printf '"%s" ' "${titles[@]}")"
 fi
 until_true 5 has_state "$window" _NET_WM_STATE_ABOVE || fail "ornfig's window is not kept above"

@@ -51,6 +51,25 @@ TEST(HostEnvironment, WinePrefixElseHomeWine) {
     EXPECT_EQ(HostEnvironment::from_process().wine_prefix, "/home/reader/.wine");
 }
 
+TEST(WindowsPathOnDrive, FromTheHostSpellingBelowTheDrive) {
+    EXPECT_EQ(windows_path_on_drive('c', "Book/ornfig.exe"), Text(u"C:\\Book\\ornfig.exe"));
+    EXPECT_EQ(windows_path_on_drive('d', "Program Files//Книга/"),
+              Text(u"D:\\Program Files\\Книга"));
+    EXPECT_EQ(windows_path_on_drive('c', ""), Text(u"C:\\"));
+}
+
+TEST(DriveFolder, TheDrivesEntryWhenThePrefixHasIt) {
+    test::TempTree tree;
+    std::string drive = tree.mkdir("drive_c");
+    tree.mkdir("prefix/dosdevices");
+    std::filesystem::create_directory_symlink(drive, tree.root() + "/prefix/dosdevices/c:");
+    HostEnvironment env{tree.root() + "/prefix"};
+    EXPECT_EQ(drive_folder('c', env), tree.root() + "/prefix/dosdevices/c:");
+    EXPECT_EQ(drive_folder('C', env), tree.root() + "/prefix/dosdevices/c:");
+    EXPECT_EQ(drive_folder('d', env), "");
+    EXPECT_EQ(drive_folder('c', HostEnvironment{tree.root() + "/none"}), "");
+}
+
 TEST(DescribePath, NamesTheHostPathWhenItDiffers) {
     EXPECT_EQ(describe_path(u"C:\\a\\b", "/root/.wine/dosdevices/c:/a/b"),
               "C:\\a\\b (looked for at /root/.wine/dosdevices/c:/a/b)");
