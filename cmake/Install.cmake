@@ -13,10 +13,9 @@ namespace orn {
 inline constexpr char kVersion[] = "@PROJECT_VERSION@";
 }
 ]] @ONLY)
-target_include_directories(foundation_core PRIVATE ${PROJECT_BINARY_DIR}/generated)
+target_include_directories(foundation PRIVATE ${PROJECT_BINARY_DIR}/generated)
 
 install(TARGETS ornfig ornpage RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(TARGETS ornfig_gtk LIBRARY DESTINATION ${ORN_MODULE_DIR})
 install(TARGETS ornlux-wine-setup RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # The icons, drawn at each size, into the hicolor theme under the program's name.

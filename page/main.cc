@@ -3,8 +3,8 @@
 
 #include <cstdio>
 
-#include "gtk/before_gtk.h"
 #include "gtk/gtk_backend.h"
+#include "gtk/session_bus.h"
 #include "page/frm_ornpage.h"
 #include "page/private_runtime.h"
 #include "page/webkit_browser.h"

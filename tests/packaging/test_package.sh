@@ -91,7 +91,6 @@ dpkg-deb -x "$deb" "$root"
 expected=(
     usr/bin/ornfig
     usr/bin/ornpage
-    usr/lib/ornlux-viewers/ornfig-gtk.so
     usr/share/applications/ornfig.desktop
     usr/share/applications/ornpage.desktop
     usr/share/man/man1/ornfig.1.gz

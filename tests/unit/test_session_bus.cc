@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "gtk/before_gtk.h"
+#include "gtk/session_bus.h"
 #include "temp_tree.h"
 
 namespace orn {
