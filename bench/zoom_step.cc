@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "figure/frm1.h"
-#include "gtk/before_gtk.h"
 #include "gtk/gtk_backend.h"
 #include "runtime/picture.h"
 #include "runtime/toolkit.h"

@@ -13,10 +13,9 @@ namespace orn {
 inline constexpr char kVersion[] = "@PROJECT_VERSION@";
 }
 ]] @ONLY)
-target_include_directories(foundation_core PRIVATE ${PROJECT_BINARY_DIR}/generated)
+target_include_directories(foundation PRIVATE ${PROJECT_BINARY_DIR}/generated)
 
 install(TARGETS ornfig ornpage RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(TARGETS ornfig_gtk LIBRARY DESTINATION ${ORN_MODULE_DIR})
 install(TARGETS ornlux-wine-setup RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # The icons, drawn at each size, into the hicolor theme under the program's name.
@@ -101,7 +100,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # by gdk-pixbuf's built-in PNG loader, and the HTML engine's helper processes
 # come with libwebkit2gtk-4.1-0, all of which shlibdeps finds.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcanberra0, libasound2, fonts-liberation, hicolor-icon-theme")
+# The page viewer's web process runs in bubblewrap's sandbox, with
+# xdg-dbus-proxy between it and the session bus.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcanberra0, libasound2, fonts-liberation, hicolor-icon-theme, bubblewrap, xdg-dbus-proxy")
 # ornlux-wine-setup is for a textbook run under Wine.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "wine")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

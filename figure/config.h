@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <string_view>
 
-#include "gtk/baked_captions.h"
 #include "runtime/backend.h"
 #include "runtime/text.h"
 
@@ -30,7 +29,5 @@ inline constexpr float kLongCaptionMinWidth = 2890;
 
 // The window's icon, its pixels compiled into the program.
 extern const IconImage kIcon;
-// The buttons' captions in their font, rasterised when the program is built.
-extern const std::span<const gtk::BakedCaption> kBakedCaptions;
 
 }  // namespace orn::figure

@@ -156,9 +156,7 @@ void frm1::place_buttons() {
 }
 
 void frm1::reload_picture() {
-    // Decoded for the device pixels it covers: sharp on a doubling screen too.
-    double device_pixels = toolkit().backend().device_pixels_per_pixel();
-    image1.set_picture(LoadPicture(figure_file_, zoom_percent_ / 100.0 * device_pixels));
+    image1.set_picture(LoadPicture(figure_file_, zoom_percent_ / 100.0));
 }
 
 void frm1::play_click() {

@@ -4,9 +4,8 @@
 
 #include "figure/config.h"
 #include "figure/frm1.h"
-#include "gtk/baked_captions.h"
-#include "gtk/before_gtk.h"
-#include "gtk/gtk_module.h"
+#include "gtk/gtk_backend.h"
+#include "gtk/session_bus.h"
 #include "runtime/command_line.h"
 #include "runtime/picture.h"
 #include "runtime/toolkit.h"
@@ -42,24 +41,18 @@ int main(int argc, char** argv) {
 
     orn::gtk::use_classic_look();
     orn::gtk::stay_off_missing_session_bus();
-    // The buttons' captions are the only text ornfig draws: once they are
-    // checked, fontconfig's configuration is let go of.
-    orn::gtk::use_baked_captions(orn::figure::kBakedCaptions, orn::gtk::FontsAfterCheck::release);
     // A Cyrillic name that Wine misread is read again before anything uses it.
     orn::Text argument = orn::figure::figure_argument_as_meant(command.argument);
-    // The figure decodes on another core while GTK is loaded and started and
-    // the window is made; the core then checks the buttons' baked captions.
-    orn::decode_picture_ahead(
-        [argument] { return orn::figure::locate_figure_file(argument); },
-        orn::figure::kStartZoomPercent / 100.0 * orn::gtk::device_scale_from_environment(),
-        orn::gtk::prepare_caption_fonts);
+    // The figure decodes on a thread of its own while GTK starts and the
+    // window is made; frm1's LoadPicture takes it.
+    orn::decode_picture_ahead([argument] { return orn::figure::locate_figure_file(argument); },
+                              orn::figure::kStartZoomPercent / 100.0);
 
-    std::unique_ptr<orn::Backend> backend =
-        orn::gtk::load_gtk_backend("ornfig-gtk.so", argc, argv, "ornfig");
+    orn::gtk::GtkBackend backend(argc, argv, "ornfig");
     // GTK has taken its own options (--display ...) out of argv by now.
     orn::Text after_gtk = orn::parse_command_line(argc, argv).argument;
     if (after_gtk != command.argument) argument = orn::figure::figure_argument_as_meant(after_gtk);
-    orn::Toolkit toolkit(*backend, "ornfig", argument);
+    orn::Toolkit toolkit(backend, "ornfig", argument);
     orn::figure::frm1 form(toolkit);
     return toolkit.run([&] { form.Form_Initialize(); });
 }

@@ -3,9 +3,10 @@
 
 #include <cstdio>
 
-#include "gtk/before_gtk.h"
 #include "gtk/gtk_backend.h"
+#include "gtk/session_bus.h"
 #include "page/frm_ornpage.h"
+#include "page/private_runtime.h"
 #include "page/webkit_browser.h"
 #include "runtime/command_line.h"
 #include "runtime/toolkit.h"
@@ -52,6 +53,7 @@ int main(int argc, char** argv) {
     // node by setting EGL up in this process (Mesa, LLVM: 70-90 ms, 50 MB).
     // Nothing here draws on a GPU, and any value skips the lookup.
     g_setenv("WEBKIT_WEB_RENDER_DEVICE_FILE", "/dev/null", FALSE);
+    orn::page::use_private_runtime_folder();
     orn::gtk::GtkBackend backend(argc, argv, "ornpage");
     backend.set_browser_factory(orn::page::make_webkit_browser);
     // GTK has taken its own options (--display ...) out of argv by now.

@@ -5,20 +5,32 @@
 
 #include "gtk/control_widget.h"
 #include "gtk/gobject_glue.h"
+#include "page/book_address.h"
+#include "page/book_scheme.h"
 #include "page/menu_language.h"
+#include "page/page_scripts.h"
+#include "page/sandbox.h"
 #include "page/script_dialogs.h"
+#include "page/view_keys.h"
+#include "page/view_policy.h"
 
 namespace orn::page {
 
 namespace {
 
+// Pages that declare no charset were written for Windows in Russian.
+constexpr char kDefaultCharset[] = "windows-1251";
+
 // One context for the program's one view: ephemeral, so cookies, caches and
 // storage live in memory only; a single web process; caches sized for one
-// local document.
+// local document; the textbook served through its own scheme; no download.
 WebKitWebContext* shared_context() {
     static WebKitWebContext* context = [] {
         WebKitWebContext* made = webkit_web_context_new_ephemeral();
         webkit_web_context_set_cache_model(made, WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
+        register_book_scheme(made);
+        refuse_downloads(made);
+        enable_sandbox(made);
         return made;
     }();
     return context;
@@ -31,15 +43,25 @@ WebKitSettings* view_settings() {
     webkit_settings_set_hardware_acceleration_policy(settings,
                                                      WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
     webkit_settings_set_enable_developer_extras(settings, FALSE);
+    webkit_settings_set_default_charset(settings, kDefaultCharset);
+    // Sound plays from this process (page_scripts.h): the engine's media
+    // player, which cannot read the book's scheme, is never started.
+    webkit_settings_set_enable_media(settings, FALSE);
     return settings;
 }
 
 class WebKitBrowserPeer : public BrowserPeer {
   public:
     explicit WebKitBrowserPeer(GtkLayout* layout)
-        : view_(make_view()), placed_(layout, view_.widget()) {}
+        : view_(make_view()),
+          framed_(add_browser_keys(view_.get())),
+          placed_(layout, framed_.widget()) {}
 
-    void navigate(const std::string& uri) override {
+    // A local path goes through the book's scheme; an address as it is,
+    // checked as a link would be.
+    void navigate(const Text& location) override {
+        bool is_address = url_scheme(to_utf8(location)).size() > 1;  // "C:" is a drive
+        std::string uri = is_address ? to_utf8(location) : book_url(location);
         webkit_web_view_load_uri(view_.get(), uri.c_str());
     }
     void set_geometry(PixelRect rect) override { placed_.set_geometry(rect); }
@@ -49,15 +71,22 @@ class WebKitBrowserPeer : public BrowserPeer {
   private:
     static WebKitWebView* make_view() {
         WebKitSettings* settings = view_settings();
+        WebKitUserContentManager* scripts = make_page_scripts();
         auto* view = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context",
-                                                  shared_context(), "settings", settings, nullptr));
+                                                  shared_context(), "settings", settings,
+                                                  "user-content-manager", scripts, nullptr));
         g_object_unref(settings);
+        connect_page_scripts(scripts, view);
+        g_object_unref(scripts);
+        apply_view_policy(view);
+        // After the policy's handler, which drops what the view does not offer.
         translate_context_menus(view);
         show_script_dialogs(view);
         return view;
     }
 
     gtk::ObjectRef<WebKitWebView> view_;  // destroyed with the peer
+    gtk::ObjectRef<GtkWidget> framed_;    // the view with its find bar
     gtk::ControlWidget placed_;
 };
 

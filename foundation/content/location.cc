@@ -42,6 +42,23 @@ ContentRoots read_content_roots(const Text& item_name) {
     return roots;
 }
 
+std::vector<Text> all_content_roots(TextInput& configuration) {
+    std::vector<Text> roots;
+    while (!configuration.eof()) {
+        configuration.read_line();  // the key
+        roots.push_back(configuration.read_line());
+    }
+    return roots;
+}
+
+std::vector<Text> read_all_content_roots() {
+    TextInput configuration;
+    configuration.open(kConfigurationFile);
+    std::vector<Text> roots = all_content_roots(configuration);
+    configuration.close();
+    return roots;
+}
+
 ItemStem item_stem(const Text& item_name) {
     Text trimmed = trim_spaces(item_name);
     if (trimmed.size() < 4)

@@ -3,6 +3,8 @@
 // directories and files, all built by plain concatenation of Windows paths.
 #pragma once
 
+#include <vector>
+
 #include "runtime/text.h"
 
 namespace orn {
@@ -31,6 +33,11 @@ ContentRoots content_roots(const Text& item_name, TextInput& configuration);
 
 // Opens kConfigurationFile, reads it with content_roots() and closes it.
 ContentRoots read_content_roots(const Text& item_name);
+
+// Every value line of the configuration file: all the content roots it
+// names, for whatever item. Read as content_roots() reads it.
+std::vector<Text> all_content_roots(TextInput& configuration);
+std::vector<Text> read_all_content_roots();
 
 struct ItemStem {
     Text stem;         // trimmed item name less its last four characters, less one "!"

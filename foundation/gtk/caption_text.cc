@@ -3,7 +3,6 @@
 #include <cmath>
 #include <memory>
 
-#include "gtk/baked_captions.h"
 #include "gtk/screen_area.h"
 
 namespace orn::gtk {
@@ -11,6 +10,7 @@ namespace orn::gtk {
 namespace {
 
 constexpr double kPointsPerInch = 72.0;
+constexpr int kBoldWeight = 600;
 
 struct FontOptionsDeleter {
     void operator()(cairo_font_options_t* options) const { cairo_font_options_destroy(options); }
@@ -27,39 +27,10 @@ FontOptions effective_font_options(cairo_t* cr, GdkScreen* screen) {
     return options;
 }
 
-// A mask drawn at whole device pixels lands exactly where the text would.
-bool draws_at_whole_pixels(cairo_t* cr) {
-    cairo_matrix_t matrix;
-    cairo_get_matrix(cr, &matrix);
-    double scale_x, scale_y;
-    cairo_surface_get_device_scale(cairo_get_target(cr), &scale_x, &scale_y);
-    return matrix.xx == 1 && matrix.yy == 1 && matrix.xy == 0 && matrix.yx == 0 &&
-           matrix.x0 == std::floor(matrix.x0) && matrix.y0 == std::floor(matrix.y0) &&
-           scale_x == 1 && scale_y == 1;
-}
-
-// The program's baked caption that shows exactly this text, if any.
-const BakedCaption* find_baked(cairo_t* cr, const FontSpec& font, double pixel_size,
-                               const std::string& caption, const cairo_font_options_t* options) {
-    if (!draws_at_whole_pixels(cr)) return nullptr;
-    for (const BakedCaption& baked : baked_captions()) {
-        if (baked.text == caption && baked.family == font.family &&
-            is_bold_weight(baked.weight) == is_bold_weight(font.weight) &&
-            baked.italic == font.italic && baked.pixel_size == pixel_size &&
-            baked_for_options(baked, options) && baked_caption_matches_fonts(baked))
-            return &baked;
-    }
-    return nullptr;
-}
-
-void draw_baked(cairo_t* cr, const BakedCaption& baked, int width, int height) {
-    CaptionPen pen = caption_pen(width, height, baked.x_advance, baked.ascent, baked.descent);
-    // cairo only reads a surface that is a source or a mask.
-    cairo_surface_t* mask =
-        cairo_image_surface_create_for_data(const_cast<unsigned char*>(baked.mask), CAIRO_FORMAT_A8,
-                                            baked.mask_width, baked.mask_height, baked.mask_stride);
-    cairo_mask_surface(cr, mask, pen.x + baked.mask_x, pen.y + baked.mask_y);
-    cairo_surface_destroy(mask);
+// Weights from semi-bold up are drawn bold: cairo's font selection knows
+// only normal and bold.
+bool is_bold_weight(int weight) {
+    return weight >= kBoldWeight;
 }
 
 void draw_text(cairo_t* cr, const FontSpec& font, double pixel_size,
@@ -80,15 +51,9 @@ void draw_text(cairo_t* cr, const FontSpec& font, double pixel_size,
 
 void draw_caption(cairo_t* cr, GdkScreen* screen, const FontSpec& font, const std::string& caption,
                   int width, int height) {
-    // Start-up may be checking the baked captions on another thread:
-    // waiting for it is quicker than loading fontconfig again beside it.
-    prepare_caption_fonts();
     double pixel_size = font.size_points * screen_dpi(screen) / kPointsPerInch;
     FontOptions options = effective_font_options(cr, screen);
-    if (const BakedCaption* baked = find_baked(cr, font, pixel_size, caption, options.get()))
-        draw_baked(cr, *baked, width, height);
-    else
-        draw_text(cr, font, pixel_size, options.get(), caption, width, height);
+    draw_text(cr, font, pixel_size, options.get(), caption, width, height);
 }
 
 void select_caption_font(cairo_t* cr, const FontSpec& font, double pixel_size,

@@ -2,8 +2,7 @@
 // cairo's own font selection. It finds the font through fontconfig as a
 // text layout would, but needs no shaping engine and no font fallback
 // lists, which would cost the start-up milliseconds and megabytes of their
-// own. Captions the program baked when it was built (baked_captions.h) are
-// drawn from their masks where the key shows they would come out the same.
+// own.
 #pragma once
 
 #include <gtk/gtk.h>

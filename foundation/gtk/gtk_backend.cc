@@ -13,7 +13,6 @@
 #include <stdexcept>
 #include <utility>
 
-#include "gtk/baked_captions.h"
 #include "gtk/caption_text.h"
 #include "gtk/control_widget.h"
 #include "gtk/gobject_glue.h"
@@ -28,6 +27,17 @@
 extern "C" void orn_classic_look_register_resource(void);
 
 namespace orn::gtk {
+
+// The theme name the classic look is compiled in under (its resource path
+// in classic_look.gresource.xml).
+constexpr char kClassicLookTheme[] = "Ornlux";
+
+void use_classic_look() {
+    // GTK takes the theme GTK_THEME names over the desktop's, and looks it
+    // up among the program's resources first, where the backend registers
+    // this one.
+    g_setenv("GTK_THEME", kClassicLookTheme, FALSE);
+}
 
 namespace {
 
@@ -796,8 +806,6 @@ void GtkBackend::show_error(const std::string& title, const std::string& message
     // The program's windows appear as they stand before the message does.
     for (GtkWindowPeer* window : all_windows()) window->apply_visibility();
     wait_until_mapped();
-    // Its text needs fontconfig, which the captions' check may be letting go of.
-    prepare_caption_fonts();
     GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR,
                                                GTK_BUTTONS_OK, "%s", message.c_str());
     fit_message_to_screen(GTK_MESSAGE_DIALOG(dialog));

@@ -19,6 +19,14 @@ namespace orn::gtk {
 using BrowserFactory =
     std::function<std::unique_ptr<BrowserPeer>(GtkLayout* layout, ControlEvents& events)>;
 
+// Gives the windows the classic look: a light grey window and raised
+// buttons, a GTK theme of a few rules compiled into the program, instead of
+// the desktop's thousands. It has no rules for menus or text entries, so
+// windows with an HTML view keep the desktop's. A theme the user names in
+// GTK_THEME is kept. It tells GTK through the environment, so it is called
+// before the program starts any thread and before the backend is made.
+void use_classic_look();
+
 class GtkBackend : public Backend {
   public:
     // Opens the display (X11, also in a Wayland session) or ends the

@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <utility>
 
-#include "gtk/baked_captions.h"
 #include "gtk/screen_area.h"
 
 namespace orn::gtk {
@@ -112,10 +111,6 @@ bool PictureView::on_draw(cairo_t* cr) {
     if (!picture_ || !clip_to_screen(cr)) return true;
     PicturePlacement at = placement();
     int wanted = rows_shown(cr, at);
-    // The buttons' captions, drawn next in the same frame, need their
-    // fonts checked: done now, it costs nothing while the rows come in
-    // (the decoding thread does it after them, too late).
-    if (picture_->decoded_rows_ready() < wanted) prepare_caption_fonts();
     draw_as_rows_come(cr, at, wanted);
     return true;
 }

@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "runtime/text.h"
+
 namespace orn {
 
 class Picture;
@@ -130,8 +132,9 @@ class ImagePeer : public ControlPeer {
 
 class BrowserPeer : public ControlPeer {
   public:
-    // Starts loading and showing a page; returns at once.
-    virtual void navigate(const std::string& uri) = 0;
+    // Starts loading and showing a page, given as Navigate was given it (a
+    // Windows path of a local file, or a URL); returns at once.
+    virtual void navigate(const Text& location) = 0;
 };
 
 class TimerPeer {

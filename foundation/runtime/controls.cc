@@ -2,7 +2,6 @@
 
 #include "runtime/errors.h"
 #include "runtime/form.h"
-#include "runtime/hostpath.h"
 #include "runtime/picture.h"
 #include "runtime/toolkit.h"
 #include "runtime/translation.h"
@@ -227,7 +226,7 @@ void WebBrowser::create_peer(Backend& backend, WindowPeer& window) {
 
 void WebBrowser::Navigate(const Text& location) {
     load_form();
-    peer_->navigate(location_uri(location));
+    peer_->navigate(location);
 }
 
 // ---- Timer

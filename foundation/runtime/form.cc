@@ -12,6 +12,10 @@ namespace orn {
 namespace {
 // Where a window with the system's default position first appears.
 constexpr int kDefaultPositionOffset = 24;
+// The narrowest a window with a title bar gets, frame included, in pixels:
+// the old platform's width for the bar's icon and three buttons (openbox
+// needs 80 for its icon, minimise, maximise and close).
+constexpr int kMinTitledOuterWidth = 112;
 }  // namespace
 
 Text title_shown_for(const Text& caption) {
@@ -117,7 +121,11 @@ void Form::set_height(Single twips) {
 
 int Form::min_outer_width() {
     FrameExtents frame = peer_->frame_extents();
-    return frame.left + frame.right + std::max(1, peer_->min_client_height());
+    int narrowest = frame.left + frame.right + std::max(1, peer_->min_client_height());
+    // A window with a title bar keeps room for the bar's buttons, as on the
+    // platform the programs come from: a narrower one loses its close box.
+    bool titled = frame.top > frame.bottom;
+    return titled ? std::max(narrowest, kMinTitledOuterWidth) : narrowest;
 }
 
 int Form::min_outer_height() {

@@ -84,8 +84,6 @@ class Form : private WindowEvents {
     // Closes the window and ends the program.
     void unload();
 
-    bool loaded() const { return state_ != LoadState::Unloaded; }
-
   protected:
     // Handlers a form may provide.
     virtual void Form_Load() {}

@@ -21,19 +21,17 @@
 #include <mutex>
 #include <optional>
 #include <string_view>
+#include <thread>
 #include <utility>
 
-#include <sys/mman.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "runtime/errors.h"
-#include "runtime/file_stamp.h"
 #include "runtime/hostpath.h"
 #include "runtime/input_file.h"
 #include "runtime/jpeg_structure.h"
+#include "runtime/pixbuf_picture.h"
 #include "runtime/shared_surface.h"
-#include "runtime/side_task.h"
 #include "runtime/translation.h"
 
 namespace orn {
@@ -54,20 +52,6 @@ constexpr std::size_t kBytesPerDecodedPixel = 4;
 [[noreturn]] void out_of_memory(const Text& windows_path, const std::string& host_path,
                                 const std::string& what) {
     raise_error(ErrorCode::OutOfMemory, describe_path(windows_path, host_path) + ": " + what);
-}
-
-// Maps the pages of a fresh buffer in one call rather than one fault per
-// page as it is first written. At start-up the figure is read and decoded
-// while the main thread loads GTK, and each of those faults would wait for
-// the process's memory-map lock behind the loader's mmap calls.
-void prefault(char* start, std::size_t size) {
-    auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
-    auto address = reinterpret_cast<std::uintptr_t>(start);
-    std::size_t skip = (page - address % page) % page;  // to the first whole page
-    if (size <= skip) return;
-    std::size_t whole = (size - skip) / page * page;
-    // Older kernels do not know the advice: the pages then come one by one.
-    if (whole > 0) madvise(start + skip, whole, MADV_POPULATE_WRITE);
 }
 
 // A 64-bit hash of a file's bytes that tells whether it changed since the
@@ -116,8 +100,6 @@ class FileBytes {
     std::size_t size() const { return size_; }
 
     std::uint64_t hash() const { return hash_; }
-    // What the file looked like just before it was read (none for a pipe).
-    const std::optional<FileStamp>& stamp() const { return stamp_; }
 
     // Read straight into room of the file's size, a part at a time, each
     // part hashed as soon as it is in.
@@ -133,8 +115,9 @@ class FileBytes {
         struct stat status {};
         std::size_t expected = 0;
         FileBytes bytes;
-        bytes.stamp_ = FileStamp::of_open_file(fileno(file.get()), status);
-        if (status.st_size > 0) expected = static_cast<std::size_t>(status.st_size);
+        if (fstat(fileno(file.get()), &status) == 0 && S_ISREG(status.st_mode) &&
+            status.st_size > 0)
+            expected = static_cast<std::size_t>(status.st_size);
         ContentHash hash;
         std::size_t hashed = 0;
         // One byte more than expected: a file that grew is seen, and read on.
@@ -167,14 +150,12 @@ class FileBytes {
     std::unique_ptr<char, void (*)(void*)> data_{nullptr, std::free};
     std::size_t size_ = 0;
     std::uint64_t hash_ = 0;
-    std::optional<FileStamp> stamp_;
 
     bool reserve(std::size_t capacity) {
         char* grown = static_cast<char*>(std::realloc(data_.get(), capacity));
         if (!grown) return false;
         (void)data_.release();  // realloc has let it go
         data_.reset(grown);
-        prefault(grown + size_, capacity - size_);
         return true;
     }
 };
@@ -323,11 +304,6 @@ DecodeOutcome decode_rows(JpegDecode* decode, JDIMENSION until) {
     jpeg_decompress_struct& info = decode->info;
     const JDIMENSION end = std::min(until, info.output_height);
     if (setjmp(decode->failed)) return decode_failed(decode);
-    // Only the rows about to be decoded: mapping the whole surface at once
-    // would hold it all while both copies of the file are still read in.
-    if (end > info.output_scanline)
-        prefault(reinterpret_cast<char*>(decode->pixels + info.output_scanline * decode->stride),
-                 (end - info.output_scanline) * decode->stride);
     constexpr int kRowsAtOnce = 16;
     JSAMPROW rows[kRowsAtOnce];
     while (info.output_scanline < end) {
@@ -357,10 +333,16 @@ struct DecodeKey {
     bool operator==(const DecodeKey&) const = default;
 };
 
+// A picture, and when its rows are still to come, what decodes them.
+struct Decoded {
+    std::shared_ptr<const Picture> picture;
+    std::function<void()> rows;
+};
+
 // The picture decoded last, so that a command that reads an unchanged file
 // again does not decode it again, and the decode started ahead of time at
 // start-up. The pixels stay only as long as a control shows them, except a
-// prefetched picture, held until it is asked for.
+// picture decoded ahead, held until it is asked for.
 class DecodedPictures {
   public:
     std::shared_ptr<const Picture> find(const DecodeKey& key) {
@@ -368,69 +350,63 @@ class DecodedPictures {
         if (!(key == key_)) return nullptr;
         std::shared_ptr<const Picture> picture = held_ ? held_ : weak_.lock();
         held_.reset();
-        held_stamp_.reset();
         return picture;
     }
-    void remember(const DecodeKey& key, const std::shared_ptr<const Picture>& picture, bool hold,
-                  const std::optional<FileStamp>& stamp) {
+    void remember(const DecodeKey& key, const std::shared_ptr<const Picture>& picture, bool hold) {
         std::lock_guard lock(mutex_);
         key_ = key;
         weak_ = picture;
         held_ = hold ? picture : nullptr;
-        held_stamp_ = hold ? stamp : std::nullopt;
     }
-    // The held picture, when the file at host_path is still the one it was
-    // decoded from and display_scale asks for the same decode: told from the
-    // file's stamp, so that a large figure is not read twice at start-up.
-    std::shared_ptr<const Picture> take_held_if_unchanged(const std::string& host_path,
-                                                          double display_scale) {
+    // Runs work on a thread of its own: it starts decoding a picture and
+    // hands it over (or nothing, when it fails), and then decodes its rows
+    // there too. Only one such decode runs at a time.
+    std::shared_future<std::shared_ptr<const Picture>> start(std::function<Decoded()> work) {
+        std::jthread before;
+        {
+            std::lock_guard lock(mutex_);
+            before = std::move(ahead_);
+        }
+        before = {};  // waits for it
+        std::promise<std::shared_ptr<const Picture>> handed_over;
+        std::shared_future<std::shared_ptr<const Picture>> result =
+            handed_over.get_future().share();
+        std::jthread thread(
+            [work = std::move(work), handed_over = std::move(handed_over)]() mutable {
+                Decoded decoded;
+                try {
+                    decoded = work();
+                } catch (...) {  // NOLINT(bugprone-empty-catch): it fails again where it is loaded
+                }
+                handed_over.set_value(decoded.picture);
+                if (decoded.rows) decoded.rows();
+            });
         std::lock_guard lock(mutex_);
-        if (!held_ || !held_stamp_ ||
-            dct_scale_eighths(held_->width(), held_->height(), display_scale) != key_.eighths)
-            return nullptr;
-        std::optional<FileStamp> now = FileStamp::of_path(host_path);
-        if (!now || !held_stamp_->unchanged_in(*now)) return nullptr;
-        held_stamp_.reset();
-        return std::exchange(held_, nullptr);
-    }
-    // Runs work on another thread: it starts decoding a picture, hands it
-    // over and returns what decodes its rows (or nothing), which then runs
-    // there too, and then `afterwards`. Only one such decode runs at a time.
-    void start(std::function<std::function<void()>()> work, std::function<void()> afterwards) {
-        wait_for(ahead_);
-        std::lock_guard lock(mutex_);
-        std::promise<void> handed_over;
-        ahead_handed_over_ = handed_over.get_future().share();
-        ahead_ = SideTask([work = std::move(work), afterwards = std::move(afterwards),
-                           handed_over = std::move(handed_over)]() mutable {
-            std::function<void()> rest;
-            try {
-                rest = work();
-            } catch (...) {
-                handed_over.set_value();  // nobody may wait for a hand-over that never comes
-                throw;
-            }
-            handed_over.set_value();
-            if (rest) rest();
-            if (afterwards) afterwards();
-        });
+        ahead_handed_over_ = result;
+        ahead_ = std::move(thread);
+        return result;
     }
     // The decode started ahead has handed its picture over or ended (or
     // was never started); its rows may still be coming.
     void wait_for_hand_over() {
-        std::shared_future<void> handed_over;
+        std::shared_future<std::shared_ptr<const Picture>> handed_over;
         {
             std::lock_guard lock(mutex_);
             handed_over = ahead_handed_over_;
         }
         if (handed_over.valid()) handed_over.wait();
     }
-    // Decodes the rows of a picture started on the main thread on another
-    // thread, once the rows of the one before are in.
+    // Decodes the rows of a picture started on the main thread on a thread
+    // of its own, once the rows of the one before are in.
     void decode_in_background(std::function<void()> rest) {
-        wait_for(background_);
+        std::jthread before;
+        {
+            std::lock_guard lock(mutex_);
+            before = std::exchange(background_, {});
+        }
+        before = {};  // waits for it
         std::lock_guard lock(mutex_);
-        background_ = SideTask(std::move(rest));
+        background_ = std::jthread(std::move(rest));
     }
 
   private:
@@ -438,20 +414,9 @@ class DecodedPictures {
     DecodeKey key_;
     std::weak_ptr<const Picture> weak_;
     std::shared_ptr<const Picture> held_;
-    std::optional<FileStamp> held_stamp_;
-    SideTask ahead_;
-    std::shared_future<void> ahead_handed_over_;
-    SideTask background_;
-
-    // Waits until a task started before (if any) has ended.
-    void wait_for(SideTask& task) {
-        SideTask running;
-        {
-            std::lock_guard lock(mutex_);
-            running = std::move(task);
-        }
-        running.wait();
-    }
+    std::jthread ahead_;
+    std::shared_future<std::shared_ptr<const Picture>> ahead_handed_over_;
+    std::jthread background_;
 };
 
 DecodedPictures& decoded_pictures() {
@@ -490,12 +455,6 @@ void decode_rows_to_come(RowsToCome& rest) {
     rest.picture->set_rows_ready(static_cast<int>(rows));
 }
 
-// A picture, and when its rows are still to come, what decodes them.
-struct Decoded {
-    std::shared_ptr<const Picture> picture;
-    std::function<void()> rows;
-};
-
 // A figure file as read, and which decode of it a display scale asks for.
 struct FigureFile {
     std::string host_path;
@@ -503,16 +462,35 @@ struct FigureFile {
     FileBytes bytes;
     JpegSize size;
     DecodeKey key;
+    const char* pixbuf_format;  // for a picture other than JPEG, else nullptr
 };
 
 FigureFile read_figure_file(const std::string& host_path, const Text& windows_path,
                             double display_scale) {
     FileBytes bytes = FileBytes::read(host_path, windows_path);
     std::optional<JpegSize> size = read_jpeg_size(bytes.view());
-    if (!size) invalid_picture(windows_path, host_path, "not a JPEG picture");
-    DecodeKey key{bytes.hash(), bytes.size(),
-                  dct_scale_eighths(size->width, size->height, display_scale)};
-    return {host_path, windows_path, std::move(bytes), *size, key};
+    const char* pixbuf_format = size ? nullptr : pixbuf_format_of(bytes.view());
+    if (!size && !pixbuf_format) invalid_picture(windows_path, host_path, "not a picture");
+    // Other pictures are decoded whole, whatever the scale.
+    int eighths = size ? dct_scale_eighths(size->width, size->height, display_scale) : 8;
+    DecodeKey key{bytes.hash(), bytes.size(), eighths};
+    return {host_path, windows_path, std::move(bytes), size.value_or(JpegSize{}),
+            key,       pixbuf_format};
+}
+
+// Decodes a picture other than JPEG whole, and remembers it (and holds it
+// when hold is set).
+Decoded decode_other_file(const FigureFile& file, bool hold) {
+    PixbufDecode decoded =
+        decode_with_pixbuf(file.bytes.view(), file.pixbuf_format, kPictureMemoryBudget);
+    if (!decoded.surface && decoded.out_of_memory)
+        out_of_memory(file.windows_path, file.host_path, decoded.failure);
+    if (!decoded.surface) invalid_picture(file.windows_path, file.host_path, decoded.failure);
+    auto picture =
+        std::make_shared<Picture>(cairo_image_surface_get_width(decoded.surface),
+                                  cairo_image_surface_get_height(decoded.surface), decoded.surface);
+    decoded_pictures().remember(file.key, picture, hold);
+    return {picture, nullptr};
 }
 
 // Starts decoding a figure file, or takes the picture decoded last when
@@ -524,6 +502,7 @@ Decoded decode_file(FigureFile file, bool hold) {
     const Text& windows_path = file.windows_path;
     const JpegSize size = file.size;
     if (auto picture = decoded_pictures().find(file.key)) return {picture, nullptr};
+    if (file.pixbuf_format) return decode_other_file(file, hold);
 
     std::size_t surface_bytes = std::size_t(dct_scaled_size(size.width, file.key.eighths)) *
                                 std::size_t(dct_scaled_size(size.height, file.key.eighths)) *
@@ -539,7 +518,7 @@ Decoded decode_file(FigureFile file, bool hold) {
                     *decode, windows_path, host_path);
     auto picture = std::make_shared<Picture>(size.width, size.height, decode->surface);
     picture->set_rows_ready(0);
-    decoded_pictures().remember(file.key, picture, hold, file.bytes.stamp());
+    decoded_pictures().remember(file.key, picture, hold);
     auto rest =
         std::make_shared<RowsToCome>(RowsToCome{std::move(decode), std::move(file.bytes), picture});
     return {picture, [rest] { decode_rows_to_come(*rest); }};
@@ -603,42 +582,36 @@ std::string existing_host_path(const Text& windows_path) {
         raise_error(ErrorCode::FileNotFound, describe_path(windows_path, resolved.host_path));
     return resolved.host_path;
 }
+
+std::atomic<int> device_scale{1};
 }  // namespace
 
-std::shared_ptr<const Picture> LoadPicture(const Text& windows_path, double display_scale) {
-    return load_picture_file(existing_host_path(windows_path), windows_path, display_scale);
+void use_device_scale_for_pictures(int device_pixels_per_pixel) {
+    device_scale = std::max(1, device_pixels_per_pixel);
+}
+
+std::shared_ptr<const Picture> LoadPicture(const Text& windows_path, double zoom) {
+    return load_picture_file(existing_host_path(windows_path), windows_path, zoom * device_scale);
 }
 
 std::shared_ptr<const Picture> load_picture_file(const std::string& host_path,
                                                  const Text& windows_path, double display_scale) {
-    // A picture decoded ahead from this very file is taken once handed
-    // over: without reading the file again when its stamp says it is
-    // unchanged, otherwise when its bytes are the same.
+    // A picture decoded ahead from these very bytes is taken once handed over.
     decoded_pictures().wait_for_hand_over();
-    if (auto picture = decoded_pictures().take_held_if_unchanged(host_path, display_scale))
-        return picture;
     FigureFile file = read_figure_file(host_path, windows_path, display_scale);
     Decoded decoded = decode_file(std::move(file), false);
     if (decoded.rows) decoded_pictures().decode_in_background(std::move(decoded.rows));
     return decoded.picture;
 }
 
-void decode_picture_ahead(std::function<Text()> locate, double display_scale,
-                          std::function<void()> afterwards) {
-    decoded_pictures().start(
-        [locate = std::move(locate), display_scale]() -> std::function<void()> {
-            try {
-                Text windows_path = locate();
-                return decode_file(read_figure_file(existing_host_path(windows_path), windows_path,
-                                                    display_scale),
-                                   true)
-                    .rows;
-            } catch (const RuntimeError&) {
-                // Whatever fails here fails again, in its place, when the picture is loaded.
-                return nullptr;
-            }
-        },
-        std::move(afterwards));
+std::shared_future<std::shared_ptr<const Picture>> decode_picture_ahead(
+    std::function<Text()> locate, double zoom) {
+    double display_scale = zoom * device_scale;
+    return decoded_pictures().start([locate = std::move(locate), display_scale] {
+        Text windows_path = locate();
+        return decode_file(
+            read_figure_file(existing_host_path(windows_path), windows_path, display_scale), true);
+    });
 }
 
 }  // namespace orn

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstddef>
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 
@@ -70,26 +71,33 @@ int dct_scale_eighths(int width, int height, double display_scale);
 // One side of a picture decoded at M/8, as the decoder rounds it: up.
 int dct_scaled_size(int size, int eighths);
 
-// Loads the picture at a Windows path, decoded for display_scale of its
-// natural size (1 when not known). Errors: File not found, Path not found,
-// Invalid picture (no JPEG, or one that does not decode), Out of memory.
-// All of them show before the first row is decoded, so the picture comes
-// back as soon as its header is read, and its rows follow on another
-// thread (see Picture::decoded_rows_ready).
-std::shared_ptr<const Picture> LoadPicture(const Text& windows_path, double display_scale = 1.0);
+// The screen's device pixels per pixel (GDK_SCALE or the desktop's
+// scaling), by which LoadPicture multiplies the zoom: the toolkit sets it
+// from its backend. 1 until then.
+void use_device_scale_for_pictures(int device_pixels_per_pixel);
 
-// The same for a host path; windows_path names the file in messages.
+// Loads the picture at a Windows path, decoded for showing at `zoom` of its
+// natural size on the screen (1 when not known). Errors: File not found,
+// Path not found, Invalid picture (no JPEG, or one that does not decode),
+// Out of memory. All of them show before the first row is decoded, so the
+// picture comes back as soon as its header is read, and its rows follow on
+// another thread (see Picture::decoded_rows_ready).
+std::shared_ptr<const Picture> LoadPicture(const Text& windows_path, double zoom = 1.0);
+
+// The same for a host path, decoded for display_scale of its natural size
+// in device pixels; windows_path names the file in messages.
 std::shared_ptr<const Picture> load_picture_file(const std::string& host_path,
                                                  const Text& windows_path, double display_scale);
 
-// Starts decoding, on another thread, the picture that LoadPicture will be
-// asked for soon: locate() names it (it may raise errors: then nothing is
-// decoded ahead). LoadPicture waits for that decode and takes its result
-// when it asks for the same, unchanged file at the same scale; any error is
-// raised there, in its place, as without the head start. Once the picture
-// is whole (or the decode failed), `afterwards` runs on the same thread:
-// start-up work that should not take a core from the decode.
-void decode_picture_ahead(std::function<Text()> locate, double display_scale,
-                          std::function<void()> afterwards = nullptr);
+// Starts decoding, on a thread of its own, the picture that LoadPicture
+// will be asked for soon at `zoom`: locate() names it. LoadPicture waits
+// until that decode has handed its picture over, and takes it when it asks
+// for the same bytes at the same scale (a device scale set meanwhile asks
+// for another); the picture is held until then. Whatever fails ahead
+// (locate() included) fails again, in its place, when the picture is
+// loaded. The result is the picture decoded ahead once handed over, its
+// rows still coming, or null when it failed.
+std::shared_future<std::shared_ptr<const Picture>> decode_picture_ahead(
+    std::function<Text()> locate, double zoom);
 
 }  // namespace orn

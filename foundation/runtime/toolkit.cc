@@ -6,13 +6,17 @@
 
 #include "runtime/errors.h"
 #include "runtime/message_text.h"
+#include "runtime/picture.h"
 
 namespace orn {
 
 Toolkit::Toolkit(Backend& backend, std::string program_name, Text argument_string)
     : backend_(backend),
       program_name_(std::move(program_name)),
-      argument_(std::move(argument_string)) {}
+      argument_(std::move(argument_string)) {
+    // Pictures are decoded for the screen's device pixels.
+    use_device_scale_for_pictures(backend.device_pixels_per_pixel());
+}
 
 int Toolkit::to_pixels(Single twips) {
     double pixels = std::nearbyint(static_cast<double>(twips) / backend_.twips_per_pixel());
@@ -59,15 +63,6 @@ void Toolkit::report_fatal(const RuntimeError& error) {
     std::fflush(stderr);
     backend_.show_error(program_name_, run_time_error_text(error));
     backend_.end_program(1);
-}
-
-Text argument_string_from(int argc, char** argv) {
-    std::string joined;
-    for (int i = 1; i < argc; ++i) {
-        if (i > 1) joined += ' ';
-        joined += argv[i];
-    }
-    return from_utf8(joined);
 }
 
 }  // namespace orn

@@ -19,7 +19,6 @@ class Toolkit {
     Toolkit(Backend& backend, std::string program_name, Text argument_string);
 
     Backend& backend() { return backend_; }
-    const std::string& program_name() const { return program_name_; }
     // The command line after the program's path.
     const Text& argument_string() const { return argument_; }
 
@@ -53,9 +52,5 @@ class Toolkit {
     int exit_status_ = 0;
     std::string fatal_message_;
 };
-
-// The command line after the program's path, rebuilt from the arguments the
-// shell split: joined by single spaces, as a path with spaces was typed.
-Text argument_string_from(int argc, char** argv);
 
 }  // namespace orn

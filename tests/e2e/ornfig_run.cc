@@ -54,8 +54,9 @@ EnvironmentAdditions run_environment(const std::string& wine_prefix, Environment
 }  // namespace
 
 OrnfigRun::OrnfigRun(const std::string& item_path, const std::string& wine_prefix,
-                     const EnvironmentAdditions& env)
-    : process_(ornfig_binary(), {item_path}, run_environment(wine_prefix, env)) {}
+                     const EnvironmentAdditions& env, const std::string& binary)
+    : process_(binary.empty() ? ornfig_binary() : binary, {item_path},
+               run_environment(wine_prefix, env)) {}
 
 std::optional<WindowId> OrnfigRun::wait_for_figure_window(Millis timeout) {
     std::optional<WindowId> window;

@@ -34,9 +34,10 @@ struct TitleChange {
 
 class OrnfigRun {
   public:
-    // env: more environment for ornfig (the locale, ...), beside WINEPREFIX.
+    // env: more environment for ornfig (the locale, ...), beside WINEPREFIX;
+    // binary: the ornfig to run, the one built by default.
     OrnfigRun(const std::string& item_path, const std::string& wine_prefix,
-              const EnvironmentAdditions& env = {});
+              const EnvironmentAdditions& env = {}, const std::string& binary = {});
 
     Process& process() { return process_; }
     X11Probe& probe() { return probe_; }

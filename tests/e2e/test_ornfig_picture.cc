@@ -21,6 +21,7 @@
 
 #include "ornfig_run.h"
 #include "page_screen.h"
+#include "picture_files.h"
 
 // Xlib last: its macros (None, Bool, Status) clash with other headers.
 #include <X11/Xlib.h>
@@ -192,19 +193,6 @@ double mean_difference(const Image& grab, int x, int y, const Image& reference) 
                 sum += std::abs(int((a >> shift) & 0xff) - int((b >> shift) & 0xff));
         }
     return sum / (3.0 * reference.width * reference.height);
-}
-
-// A PNG file's bytes (a real one, for a figure that is not a JPEG).
-std::string png_bytes() {
-    GdkPixbuf* pixbuf = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, 64, 48);
-    gdk_pixbuf_fill(pixbuf, 0x3366ccff);
-    gchar* buffer = nullptr;
-    gsize size = 0;
-    gdk_pixbuf_save_to_buffer(pixbuf, &buffer, &size, "png", nullptr, nullptr);
-    std::string bytes(buffer ? buffer : "", buffer ? size : 0);
-    g_free(buffer);
-    g_object_unref(pixbuf);
-    return bytes;
 }
 
 // A JPEG of equal horizontal bands, one per colour (0xRRGGBB), from the top.
@@ -524,6 +512,73 @@ TEST_F(OrnfigPicture, StartsWithTheFigureAtHalfSizeAboveTwoCaptionedButtons) {
     }
 }
 
+// Old textbooks have BMP, GIF, ICO and PNG pictures in files named .jpg:
+// each shows as a JPEG would, at 50 % and at the next zoom, a GIF with its
+// first frame.
+class OrnfigPictureFormat : public OrnfigPicture,
+                            public testing::WithParamInterface<const char*> {};
+
+TEST_P(OrnfigPictureFormat, ShowsAtHalfSizeAndWhenZoomed) {
+    constexpr std::uint32_t kTop = 0xC02020, kBottom = 0x2020C0, kLater = 0x20C020;
+    std::string drive = copy_sample_drive(tree_);
+    Figure figure{kLargeFigure.item_path, kLargeFigure.jpeg, 256, 192};
+    tree_.write("drive_c/" + std::string(figure.jpeg),
+                two_colour_picture(GetParam(), figure.width, figure.height, kTop, kBottom, kLater));
+    ASSERT_NO_FATAL_FAILURE(start(figure, drive));
+    for (int zoom : {50, 60}) {
+        if (zoom == 60) {
+            ASSERT_NO_FATAL_FAILURE(click_and_expect(layout(50).comm2, 60));
+        }
+        Layout want = layout(zoom);
+        auto whole = settled_client();
+        ASSERT_TRUE(whole) << "the window could not be grabbed";
+        std::string saved = keep(whole, std::string(GetParam()) + "-at-" + std::to_string(zoom));
+        Rect upper = want.picture, lower = want.picture;
+        upper.height = lower.height = want.picture.height / 2 - 2;
+        lower.y += want.picture.height / 2 + 2;
+        auto top = grabber_.grab(window_, upper), bottom = grabber_.grab(window_, lower);
+        ASSERT_TRUE(top && bottom) << "the picture could not be grabbed";
+        EXPECT_EQ(mean_colour(*top), kTop) << "at " << zoom << " %" << saved << describe_run();
+        EXPECT_EQ(mean_colour(*bottom), kBottom) << "at " << zoom << " %" << saved;
+    }
+    EXPECT_TRUE(run_->process().running()) << describe_run();
+}
+
+INSTANTIATE_TEST_SUITE_P(Ornfig, OrnfigPictureFormat, testing::Values("bmp", "gif", "ico", "png"));
+
+// A 40x30 figure at 50 % is 20 px across, but its window keeps room for
+// its title bar's buttons: the close box stays at the bar's right end, away
+// from the icon at its left, and the buttons are laid out for that width.
+TEST_F(OrnfigPicture, ATinyFiguresWindowKeepsItsCloseBox) {
+    std::string drive = copy_sample_drive(tree_);
+    tree_.write("drive_c/" + std::string(kLargeFigure.jpeg),
+                two_colour_picture("png", 40, 30, 0xC02020, 0xC02020));
+    ASSERT_NO_FATAL_FAILURE(launch({kLargeFigure.item_path, kLargeFigure.jpeg, 40, 30}));
+    ASSERT_TRUE(run_->wait_until_started(window_)) << describe_run();
+    auto frame = run_->probe().frame_geometry(window_);
+    auto extents = run_->probe().frame_extents(window_);
+    ASSERT_TRUE(frame && extents) << "no frame on the figure window";
+    EXPECT_GE(frame->width, 112) << "the window is narrower than its title bar's buttons";
+
+    // The title bar, as the screen shows it: its right end holds the close
+    // box, not more of the bar or the icon.
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_TRUE(display);
+    WindowId root = DefaultRootWindow(display);
+    XCloseDisplay(display);
+    int bar = extents->top;
+    auto left_end = grabber_.grab(root, {frame->x, frame->y, bar, bar});
+    auto right_end = grabber_.grab(root, {frame->x + frame->width - bar, frame->y, bar, bar});
+    ASSERT_TRUE(left_end && right_end) << "the title bar could not be grabbed";
+    std::string saved = keep(right_end, "close-box");
+    EXPECT_GT(differing_pixels(*left_end, *right_end), bar * bar / 8)
+        << "the bar's two ends look alike" << saved;
+    int shades = 0;
+    for (std::uint32_t pixel : right_end->pixels) shades += pixel != right_end->pixels.front();
+    EXPECT_GT(shades, bar) << "nothing drawn at the bar's right end" << saved;
+    EXPECT_TRUE(run_->process().running()) << describe_run();
+}
+
 TEST_F(OrnfigPicture, AThemeTheUserNamesIsKept) {
     ::setenv("GTK_THEME", "Adwaita", 1);
     ASSERT_NO_FATAL_FAILURE(start(kLargeFigure));
@@ -796,7 +851,8 @@ const BadFigure kBadFigures[] = {
     {"Empty", [] { return std::string(); }, "Invalid picture"},
     {"Text", [] { return std::string("Not a picture: a few words of text.\r\n"); },
      "Invalid picture"},
-    {"Png", png_bytes, "Invalid picture"},
+    {"Tiff", [] { return std::string("II*\0\x08\0\0\0 not decoded", 21); }, "Invalid picture"},
+    {"BrokenBmp", [] { return std::string("BM and no bitmap after it"); }, "Invalid picture"},
     {"FirstHalfOfAJpeg",
      [] {
          std::string jpeg = sample_jpeg();

@@ -8,8 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "figure/config.h"
-#include "gtk/baked_captions.h"
 #include "gtk/caption_text.h"
 #include "gui_session.h"
 
@@ -52,18 +50,14 @@ Drawn read_back(cairo_surface_t* surface) {
     return drawn;
 }
 
-// A caption drawn in black on white, on an image surface or, as a window's
-// buttons draw them, on a surface of the display.
-Drawn draw(const FontSpec& font, const std::string& caption = kCaption, bool on_display = false) {
-    cairo_surface_t* surface =
-        on_display ? gdk_window_create_similar_surface(gdk_get_default_root_window(),
-                                                       CAIRO_CONTENT_COLOR, kWidth, kHeight)
-                   : cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWidth, kHeight);
+// A caption drawn in black on white.
+Drawn draw(const FontSpec& font) {
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWidth, kHeight);
     cairo_t* cr = cairo_create(surface);
     cairo_set_source_rgb(cr, 1, 1, 1);
     cairo_paint(cr);
     cairo_set_source_rgb(cr, 0, 0, 0);
-    gtk::draw_caption(cr, gdk_screen_get_default(), font, caption, kWidth, kHeight);
+    gtk::draw_caption(cr, gdk_screen_get_default(), font, kCaption, kWidth, kHeight);
     cairo_destroy(cr);
     Drawn drawn = read_back(surface);
     cairo_surface_destroy(surface);
@@ -75,7 +69,6 @@ class CaptionText : public testing::Test {
     void SetUp() override {
         if (!gui_session().skip_reason().empty()) GTEST_SKIP() << gui_session().skip_reason();
     }
-    void TearDown() override { gtk::use_baked_captions({}); }
     FontSpec serif_bold_{"Times New Roman", 12, 700, false};
 };
 
@@ -103,56 +96,6 @@ TEST_F(CaptionText, FollowsTheFontsFamilyWeightSizeAndSlant) {
     EXPECT_GT(larger.bottom - larger.top, bold.bottom - bold.top);
     EXPECT_NE(italic.pixels, bold.pixels);
     EXPECT_NE(sans.pixels, bold.pixels);
-}
-
-TEST_F(CaptionText, BakedCaptionsComeOutAsTheDrawnText) {
-    const FontSpec& font = figure::kButtonFont;
-    ASSERT_EQ(figure::kBakedCaptions.size(), 4U);
-    for (const gtk::BakedCaption& baked : figure::kBakedCaptions) {
-        gtk::use_baked_captions({});
-        Drawn text = draw(font, baked.text, true);
-        gtk::use_baked_captions(figure::kBakedCaptions);
-        Drawn from_mask = draw(font, baked.text, true);
-        ASSERT_GT(text.dark, 0) << baked.text;
-        long differ = 0;
-        for (std::size_t i = 0; i < text.pixels.size(); ++i) {
-            int step = std::abs(int(text.pixels[i] & 0xff) - int(from_mask.pixels[i] & 0xff));
-            EXPECT_LE(step, 2) << baked.text << " at " << i % kWidth << "," << i / kWidth;
-            differ += step > 0;
-        }
-        EXPECT_EQ(differ, 0) << baked.text;
-    }
-}
-
-TEST_F(CaptionText, ABakedMaskIsUsedOnlyWhereItWouldComeOutTheSame) {
-    // A mask of solid ink shows which way a caption was drawn.
-    const gtk::BakedCaption& real = figure::kBakedCaptions[1];
-    std::vector<unsigned char> solid(std::size_t(real.mask_stride) * real.mask_height, 255);
-    gtk::BakedCaption baked = real;
-    baked.mask = solid.data();
-    long block = long(real.mask_width) * real.mask_height;
-    const FontSpec& font = figure::kButtonFont;
-
-    gtk::use_baked_captions({&baked, 1});
-    // On a plain X screen the buttons' captions come from their masks.
-    EXPECT_EQ(draw(font, real.text, true).dark, block);
-    // Not for other text, another size, other font options or a font file
-    // or configuration other than the mask's.
-    EXPECT_LT(draw(font, "увеличить!", true).dark, block / 2);
-    EXPECT_LT(draw({font.family, 11, font.weight, false}, real.text, true).dark, block / 2);
-    GdkScreen* screen = gdk_screen_get_default();
-    cairo_font_options_t* plain = cairo_font_options_copy(gdk_screen_get_font_options(screen));
-    cairo_font_options_t* sharp = cairo_font_options_copy(plain);
-    cairo_font_options_set_antialias(sharp, CAIRO_ANTIALIAS_NONE);
-    gdk_screen_set_font_options(screen, sharp);
-    EXPECT_LT(draw(font, real.text, true).dark, block / 2);
-    gdk_screen_set_font_options(screen, plain);
-    cairo_font_options_destroy(sharp);
-    cairo_font_options_destroy(plain);
-    EXPECT_EQ(draw(font, real.text, true).dark, block);
-    std::string other_key = std::string(real.font_key) + "x";
-    baked.font_key = other_key.c_str();
-    EXPECT_LT(draw(font, real.text, true).dark, block / 2);
 }
 
 }  // namespace

@@ -77,7 +77,7 @@ depends=$(field Depends)
 echo "Depends: $depends"
 # From the libraries (dpkg-shlibdeps) and what the programs need besides.
 for needed in libgtk-3-0 libwebkit2gtk-4.1-0 libcanberra0 libgdk-pixbuf-2.0-0 libasound2 \
-    libjpeg62-turbo libx11-6 fonts-liberation hicolor-icon-theme; do
+    libjpeg62-turbo libx11-6 fonts-liberation hicolor-icon-theme bubblewrap xdg-dbus-proxy; do
     [[ ", $depends," =~ ,\ ${needed}[\ ,] ]] || fail "Depends lacks $needed"
 done
 # The programs use GTK's C API: no C++ binding library is linked in.
@@ -91,7 +91,6 @@ dpkg-deb -x "$deb" "$root"
 expected=(
     usr/bin/ornfig
     usr/bin/ornpage
-    usr/lib/ornlux-viewers/ornfig-gtk.so
     usr/share/applications/ornfig.desktop
     usr/share/applications/ornpage.desktop
     usr/share/man/man1/ornfig.1.gz

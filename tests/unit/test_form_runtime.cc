@@ -78,7 +78,6 @@ struct Runtime {
 TEST(FormRuntime, FirstUseCreatesTheWindowAndRunsLoadToItsEnd) {
     Runtime rt;
     LoggingForm form(rt.toolkit);
-    EXPECT_FALSE(form.loaded());
     EXPECT_TRUE(form.log.empty());
 
     bool controls_ready_in_load = false;
@@ -153,11 +152,31 @@ TEST(FormRuntime, HeightOfOneTwipGivesTheFrameHeight) {
     EXPECT_EQ(measure_frame_height(bare_form), 15);
 }
 
+// A window with a title bar is never narrower than 112 px, frame included:
+// room for the bar's buttons. A window without a frame goes down to a pixel.
+TEST(FormRuntime, ATitledWindowKeepsRoomForItsTitleBarsButtons) {
+    Runtime rt;
+    LoggingForm form(rt.toolkit);
+    form.set_width(1);
+    EXPECT_EQ(form.width(), 112 * 15) << "the width read back is the window's";
+    EXPECT_EQ(rt.backend.window().outer().width, 112);
+    form.set_width(113 * 15);
+    EXPECT_EQ(rt.backend.window().outer().width, 113);
+
+    Settings bare;
+    bare.frame = {};
+    bare.min_client_height = 1;
+    Runtime bare_rt(bare);
+    LoggingForm bare_form(bare_rt.toolkit);
+    bare_form.set_width(1);
+    EXPECT_EQ(bare_form.width(), 15);
+}
+
 TEST(FormRuntime, ValuesReadBackAreFittedToWholePixels) {
     Runtime rt;
     LoggingForm form(rt.toolkit);
-    form.set_width(1000);  // 66.7 px
-    EXPECT_EQ(form.width(), 1005);
+    form.set_width(2000);  // 133.3 px
+    EXPECT_EQ(form.width(), 1995);
     form.set_left(7);  // 0.47 px
     EXPECT_EQ(form.left(), 0);
     form.button.set_width(1492);  // 99.47 px
@@ -369,13 +388,6 @@ TEST(FormRuntime, TitlesAreShownAsUtf8EvenWhenTheTextIsNot) {
               "a\xEF\xBF\xBD"
               "b\xEF\xBF\xBD");
     EXPECT_EQ(form.caption().size(), 4u) << "the form keeps the text as set";
-}
-
-TEST(FormRuntime, TheArgumentStringIsTheArgumentsJoinedBySpaces) {
-    char program[] = "ornfig", first[] = "C:\\My", second[] = "Book\\f1.htm";
-    char* argv[] = {program, first, second};
-    EXPECT_EQ(argument_string_from(3, argv), u"C:\\My Book\\f1.htm");
-    EXPECT_EQ(argument_string_from(1, argv), u"");
 }
 
 }  // namespace

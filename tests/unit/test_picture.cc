@@ -25,8 +25,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "picture_files.h"
 #include "runtime/errors.h"
-#include "runtime/file_stamp.h"
 #include "runtime/picture.h"
 #include "runtime/shared_surface.h"
 #include "temp_tree.h"
@@ -236,8 +236,8 @@ TEST(Picture, WhatIsNoReadableJpegIsAnInvalidPicture) {
     EXPECT_EQ(load_error(tree.write("empty.jpg", "")), ErrorCode::InvalidPicture);
     EXPECT_EQ(load_error(tree.write("text.jpg", "not a picture at all")),
               ErrorCode::InvalidPicture);
-    EXPECT_EQ(load_error(tree.write("png.jpg", "\x89PNG\r\n\x1a\n....")),
-              ErrorCode::InvalidPicture);
+    EXPECT_EQ(load_error(tree.write("png.jpg", "\x89PNG\r\n\x1a\n....")), ErrorCode::InvalidPicture)
+        << "a PNG header without a picture";
     EXPECT_EQ(load_error(tree.write("header-only.jpg", jpeg.substr(0, 300))),
               ErrorCode::InvalidPicture);
     EXPECT_EQ(load_error(tree.write("half.jpg", jpeg.substr(0, jpeg.size() / 2))),
@@ -247,6 +247,51 @@ TEST(Picture, WhatIsNoReadableJpegIsAnInvalidPicture) {
         broken[i] = '\x55';  // tables and frame header overwritten
     EXPECT_EQ(load_error(tree.write("broken.jpg", broken)), ErrorCode::InvalidPicture);
     EXPECT_EQ(load_error(tree.root() + "/missing.jpg"), ErrorCode::FileNotFound);
+}
+
+// BMP, GIF, ICO and PNG in a file named .jpg are taken by their content,
+// whole at any scale, a GIF's first frame only; whatever else is no JPEG,
+// or is one of them broken, is an invalid picture.
+TEST(Picture, OtherFormatsAreTakenByTheirContent) {
+    test::TempTree tree;
+    constexpr std::uint32_t kTop = 0xC02020, kBottom = 0x2020C0;
+    for (const char* format : {"bmp", "gif", "ico", "png"}) {
+        std::string bytes = test::two_colour_picture(format, 64, 48, kTop, kBottom);
+        ASSERT_GT(bytes.size(), 20u) << format << " not written";
+        std::string path = tree.write(std::string(format) + ".jpg", bytes);
+        for (double scale : {0.5, 1.0, 1.7}) {
+            auto picture = load_picture_file(path, from_utf8(path), scale);
+            EXPECT_EQ(picture->width(), 64) << format;
+            EXPECT_EQ(picture->height(), 48) << format;
+            EXPECT_EQ(picture->decoded_width(), 64) << format << " at " << scale;
+            EXPECT_TRUE(picture->complete()) << format;
+            for (int x : {0, 63}) {
+                EXPECT_TRUE(near_colour(pixel(*picture, x, 0), kTop)) << format << " top";
+                EXPECT_TRUE(near_colour(pixel(*picture, x, 23), kTop)) << format << " top";
+                EXPECT_TRUE(near_colour(pixel(*picture, x, 24), kBottom)) << format << " bottom";
+                EXPECT_TRUE(near_colour(pixel(*picture, x, 47), kBottom)) << format << " bottom";
+            }
+        }
+        // Cut short, each of them fails as a JPEG cut short does.
+        EXPECT_EQ(
+            load_error(tree.write(std::string("short-") + format + ".jpg", bytes.substr(0, 30))),
+            ErrorCode::InvalidPicture)
+            << format;
+    }
+    EXPECT_EQ(load_error(tree.write("tiff.jpg", std::string("II*\0\x08\0\0\0....", 12))),
+              ErrorCode::InvalidPicture);
+    EXPECT_EQ(load_error(tree.write("bm.jpg", "BM but no bitmap")), ErrorCode::InvalidPicture);
+}
+
+// A BMP claiming more pixels than a picture may take fails as out of memory.
+TEST(Picture, AnOtherFormatBeyondTheMemoryBudgetIsOutOfMemory) {
+    test::TempTree tree;
+    std::string bmp = test::two_colour_picture("bmp", 8, 8, 0, 0);
+    ASSERT_GT(bmp.size(), 26u);
+    for (int at : {18, 22}) {  // width and height, 32-bit little-endian
+        bmp[at] = 0, bmp[at + 1] = 0x80, bmp[at + 2] = 0, bmp[at + 3] = 0;  // 32768
+    }
+    EXPECT_EQ(load_error(tree.write("big.jpg", bmp)), ErrorCode::OutOfMemory);
 }
 
 // The position of a file's first segment with this marker (0xFF, marker).
@@ -411,118 +456,50 @@ TEST(Picture, AChangeFarIntoALargeFileIsSeen) {
     }
 }
 
-// A file whose size is not known beforehand (here a pipe, which reports
-// none) is read to its end all the same.
-TEST(Picture, ADecodeStartedAheadIsTakenOnlyForTheSameFile) {
+// At start-up the figure is decoded ahead and then loaded: LoadPicture
+// takes that picture for the same bytes at the same scale, and decodes
+// anything else anew. Errors met ahead are raised by the load itself.
+TEST(Picture, AHeadStartIsTakenForTheSameBytesAndScaleOnly) {
     test::TempTree tree;
     test::ScopedWinePrefix prefix(tree);
-    tree.write("drive_c/a.jpg", read_file(sample("Book/jpg/f01_2.jpg")));
-    decode_picture_ahead([] { return Text(u"C:\\a.jpg"); }, 0.5);
+    std::string small = read_file(sample("Book/jpg/f01_2.jpg"));
+    std::string large = read_file(sample("Book/jpg/f01_1.jpg"));
+    tree.write("drive_c/a.jpg", small);
+    auto ahead = decode_picture_ahead([] { return Text(u"C:\\a.jpg"); }, 0.5);
     auto picture = LoadPicture(u"C:\\a.jpg", 0.5);
+    ASSERT_TRUE(ahead.get()) << "nothing decoded ahead";
+    EXPECT_EQ(picture, ahead.get()) << "the head start was not taken";
     EXPECT_EQ(picture->decoded_width(), 160);
+    picture.reset();
 
-    // Errors met ahead are raised by the load itself, in its place.
-    decode_picture_ahead([]() -> Text { raise_error(ErrorCode::ReadPastEnd); }, 0.5);
-    std::promise<void> afterwards;
-    decode_picture_ahead([] { return Text(u"C:\\missing.jpg"); }, 0.5,
-                         [&] { afterwards.set_value(); });
+    // Changed after the decode ahead, though with the same size and time.
+    ahead = decode_picture_ahead([] { return Text(u"C:\\a.jpg"); }, 0.5);
+    ASSERT_TRUE(ahead.get());
+    std::string changed = small;
+    changed[changed.size() - 3] ^= 0x01;  // entropy data, next to the end
+    tree.write("drive_c/a.jpg", changed);
+    picture = LoadPicture(u"C:\\a.jpg", 0.5);
+    EXPECT_NE(picture, ahead.get()) << "a changed file was not read again";
+    picture.reset();
+    tree.write("drive_c/a.jpg", large);
+    ahead = decode_picture_ahead([] { return Text(u"C:\\a.jpg"); }, 0.5);
+    ASSERT_TRUE(ahead.get());
+    tree.write("drive_c/a.jpg", small);
+    EXPECT_EQ(LoadPicture(u"C:\\a.jpg", 0.5)->width(), 320) << "another file in its place";
+    ahead = decode_picture_ahead([] { return Text(u"C:\\a.jpg"); }, 0.5);
+    ASSERT_TRUE(ahead.get());
+    EXPECT_EQ(LoadPicture(u"C:\\a.jpg", 1.0)->decoded_width(), 320) << "another scale";
+
+    ahead = decode_picture_ahead([]() -> Text { raise_error(ErrorCode::ReadPastEnd); }, 0.5);
+    EXPECT_FALSE(ahead.get());
+    ahead = decode_picture_ahead([] { return Text(u"C:\\missing.jpg"); }, 0.5);
+    EXPECT_FALSE(ahead.get());
     try {
         LoadPicture(u"C:\\missing.jpg", 0.5);
         FAIL() << "a missing picture loaded";
     } catch (const RuntimeError& error) {
         EXPECT_EQ(error.code(), ErrorCode::FileNotFound);
     }
-    EXPECT_EQ(afterwards.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready)
-        << "what comes after a decode runs when it failed too";
-    EXPECT_EQ(LoadPicture(u"C:\\a.jpg", 0.5), picture);
-}
-
-// Bytes this process has read from files and pipes so far.
-std::uint64_t bytes_read_so_far() {
-    std::ifstream io("/proc/self/io");
-    std::string field;
-    std::uint64_t value = 0;
-    while (io >> field >> value)
-        if (field == "rchar:") return value;
-    return 0;
-}
-
-// Decodes a picture ahead and waits until that decode has ended.
-void decode_ahead_and_wait(const Text& windows_path, double display_scale) {
-    std::promise<void> ended;
-    decode_picture_ahead([windows_path] { return windows_path; }, display_scale,
-                         [&] { ended.set_value(); });
-    ended.get_future().wait();
-}
-
-// At start-up the figure is decoded ahead and then loaded: a file whose
-// stamp vouches that it is unchanged is not read a second time, and any
-// other file is taken for what it is now. The samples of the source tree
-// are files changed long ago; links to them leave them as they are.
-TEST(Picture, APictureDecodedAheadIsTakenUnreadOnlyWhileTheFileIsTheSame) {
-    std::string settled = sample("Book/jpg/f01_2.jpg"), other = sample("Book/jpg/f01_1.jpg");
-    struct stat status {};
-    ASSERT_EQ(stat(settled.c_str(), &status), 0);
-    if (status.st_ctim.tv_sec > std::time(nullptr) - kSettledSeconds - 1)
-        GTEST_SKIP() << settled << " changed too recently";
-    test::TempTree tree;
-    test::ScopedWinePrefix prefix(tree);
-    std::string link = tree.write("drive_c/a.jpg", "");
-    auto link_to = [&](const std::string& target) {
-        ASSERT_EQ(unlink(link.c_str()), 0);
-        ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
-    };
-    link_to(settled);
-
-    decode_ahead_and_wait(u"C:\\a.jpg", 0.5);
-    std::uint64_t before = bytes_read_so_far();
-    auto picture = LoadPicture(u"C:\\a.jpg", 0.5);
-    EXPECT_LT(bytes_read_so_far() - before, std::uint64_t(status.st_size) / 2) << "read again";
-    EXPECT_EQ(picture->decoded_width(), 160);
-    picture.reset();  // or the next decode ahead would take it as it is
-
-    decode_ahead_and_wait(u"C:\\a.jpg", 0.5);
-    link_to(other);
-    EXPECT_EQ(LoadPicture(u"C:\\a.jpg", 0.5)->width(), 800) << "another file in its place";
-    link_to(settled);
-    decode_ahead_and_wait(u"C:\\a.jpg", 0.5);
-    EXPECT_EQ(LoadPicture(u"C:\\a.jpg", 1.0)->decoded_width(), 320) << "another scale";
-
-    // A file changed just now may change again within its time stamp's
-    // granularity: its bytes are compared.
-    std::string fresh = read_file(other);
-    tree.write("drive_c/b.jpg", fresh);
-    decode_ahead_and_wait(u"C:\\b.jpg", 0.5);
-    before = bytes_read_so_far();
-    EXPECT_EQ(LoadPicture(u"C:\\b.jpg", 0.5)->width(), 800);
-    EXPECT_GE(bytes_read_so_far() - before, fresh.size()) << "not read again";
-}
-
-// A stamp vouches for a regular file only, changed at least the settling
-// time before the read, and only while nothing of it differs.
-TEST(Picture, AFileStampVouchesOnlyForASettledRegularFileWhileItIsTheSame) {
-    struct stat status {};
-    status.st_mode = S_IFREG | 0644;
-    status.st_ino = 7;
-    status.st_size = 1000;
-    status.st_mtim = {100, 5};
-    status.st_ctim = {100, 9};
-    timespec read_at{100 + kSettledSeconds, 0};
-    std::optional<FileStamp> stamp = FileStamp::of(status, read_at);
-    ASSERT_TRUE(stamp);
-    EXPECT_TRUE(stamp->unchanged_in(*stamp));
-    EXPECT_FALSE(FileStamp::of(status, {99 + kSettledSeconds, 999999999})->unchanged_in(*stamp))
-        << "changed within the settling time";
-    for (auto change : std::initializer_list<void (*)(struct stat&)>{
-             [](struct stat& s) { s.st_ino = 8; }, [](struct stat& s) { s.st_size = 999; },
-             [](struct stat& s) { s.st_mtim.tv_nsec = 6; },
-             [](struct stat& s) { s.st_ctim.tv_sec = 101; }}) {
-        struct stat changed = status;
-        change(changed);
-        EXPECT_FALSE(stamp->unchanged_in(*FileStamp::of(changed, read_at)));
-    }
-    status.st_mode = S_IFIFO | 0644;
-    EXPECT_FALSE(FileStamp::of(status, read_at)) << "a pipe's bytes do not stay";
 }
 
 // Waits (up to 10 s) until every row of a picture holds its pixels.
@@ -539,31 +516,18 @@ std::string tall_jpeg() {
                        [](int, int y) { return y < 2000 ? 0xC02020u : 0x2020C0u; });
 }
 
-// A figure comes back from LoadPicture once its header is read, before
-// its rows are in; they follow on another thread, and every row is in before
-// what comes after the decode runs.
+// A figure decoded ahead comes back from LoadPicture once its header is
+// read, before its rows are in; they follow on the decoding thread.
 TEST(Picture, APictureDecodedAheadIsHandedOverBeforeItsRowsAndCompleted) {
     test::TempTree tree;
     test::ScopedWinePrefix prefix(tree);
     tree.write("drive_c/tall.jpg", tall_jpeg());
-    // What comes after the decode waits for its last row: it holds the
-    // decoding thread until the picture has been looked at.
-    std::promise<void> afterwards_began, looked_at;
-    decode_picture_ahead([] { return Text(u"C:\\tall.jpg"); }, 1.0,
-                         [&] {
-                             afterwards_began.set_value();
-                             looked_at.get_future().wait();
-                         });
-    struct Release {
-        std::promise<void>& promise;
-        ~Release() { promise.set_value(); }
-    } release{looked_at};
+    auto ahead = decode_picture_ahead([] { return Text(u"C:\\tall.jpg"); }, 1.0);
     auto picture = LoadPicture(u"C:\\tall.jpg", 1.0);
+    EXPECT_EQ(picture, ahead.get());
     EXPECT_GE(picture->wait_for_rows(1080), 1080);
     EXPECT_TRUE(near_colour(pixel(*picture, 32, 1000), 0xC02020));
-    ASSERT_EQ(afterwards_began.get_future().wait_for(std::chrono::seconds(10)),
-              std::future_status::ready);
-    EXPECT_TRUE(picture->complete());
+    ASSERT_TRUE(wait_until_complete(*picture));
     EXPECT_TRUE(near_colour(pixel(*picture, 32, 3999), 0x2020C0)) << "the last row is written";
     EXPECT_EQ(LoadPicture(u"C:\\tall.jpg", 1.0), picture) << "the same file is not decoded again";
 }

@@ -1,0 +1,129 @@
+#include "runtime/pixbuf_picture.h"
+
+#include <gdk-pixbuf/gdk-pixbuf.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+
+#include "runtime/shared_surface.h"
+
+namespace orn {
+
+namespace {
+
+// What transparent parts of an icon or PNG show: the window's background.
+constexpr std::uint32_t kBackgroundRed = 0xF0, kBackgroundGreen = 0xF0, kBackgroundBlue = 0xF0;
+// Bytes handed to the loader at a time: the size it reports from the
+// header is checked before the rest is read.
+constexpr std::size_t kWritePart = std::size_t{64} << 10;
+
+struct LoaderUnref {
+    void operator()(GdkPixbufLoader* loader) const { g_object_unref(loader); }
+};
+
+// The size the header announces, checked against the budget.
+struct Announced {
+    std::size_t budget;
+    bool too_large = false;
+};
+
+void check_size(GdkPixbufLoader*, int width, int height, gpointer data) {
+    auto* announced = static_cast<Announced*>(data);
+    auto pixels = std::size_t(std::max(width, 0)) * std::size_t(std::max(height, 0));
+    announced->too_large = pixels > announced->budget / 4;
+}
+
+std::uint32_t over_background(std::uint32_t value, std::uint32_t alpha, std::uint32_t background) {
+    return (value * alpha + background * (255 - alpha) + 127) / 255;
+}
+
+// The pixbuf's pixels (8-bit RGB or RGBA) into a new RGB24 surface.
+cairo_surface_t* surface_of(GdkPixbuf* pixbuf) {
+    int width = gdk_pixbuf_get_width(pixbuf), height = gdk_pixbuf_get_height(pixbuf);
+    cairo_surface_t* surface = create_shareable_surface(width, height);
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) return surface;
+    cairo_surface_flush(surface);
+    const guchar* pixels = gdk_pixbuf_read_pixels(pixbuf);
+    int channels = gdk_pixbuf_get_n_channels(pixbuf);
+    bool alpha = gdk_pixbuf_get_has_alpha(pixbuf);
+    auto in_stride = std::size_t(gdk_pixbuf_get_rowstride(pixbuf));
+    auto out_stride = std::size_t(cairo_image_surface_get_stride(surface));
+    unsigned char* out = cairo_image_surface_get_data(surface);
+    for (int y = 0; y < height; ++y) {
+        const guchar* in = pixels + std::size_t(y) * in_stride;
+        auto* row = reinterpret_cast<std::uint32_t*>(out + std::size_t(y) * out_stride);
+        for (int x = 0; x < width; ++x, in += channels) {
+            std::uint32_t a = alpha ? in[3] : 255;
+            row[x] = 0xFF000000u | over_background(in[0], a, kBackgroundRed) << 16 |
+                     over_background(in[1], a, kBackgroundGreen) << 8 |
+                     over_background(in[2], a, kBackgroundBlue);
+        }
+    }
+    cairo_surface_mark_dirty(surface);
+    return surface;
+}
+
+PixbufDecode failed(GError* error, const char* otherwise) {
+    PixbufDecode result;
+    result.out_of_memory = error && error->domain == GDK_PIXBUF_ERROR &&
+                           error->code == GDK_PIXBUF_ERROR_INSUFFICIENT_MEMORY;
+    result.failure = error ? error->message : otherwise;
+    if (error) g_error_free(error);
+    return result;
+}
+
+}  // namespace
+
+const char* pixbuf_format_of(std::string_view bytes) {
+    if (bytes.starts_with("BM")) return "bmp";
+    if (bytes.starts_with("GIF87a") || bytes.starts_with("GIF89a")) return "gif";
+    if (bytes.starts_with(std::string_view("\0\0\1\0", 4)) && bytes.size() > 6) return "ico";
+    if (bytes.starts_with("\x89PNG\r\n\x1a\n")) return "png";
+    return nullptr;
+}
+
+PixbufDecode decode_with_pixbuf(std::string_view bytes, const char* format,
+                                std::size_t memory_budget) {
+    GError* error = nullptr;
+    std::unique_ptr<GdkPixbufLoader, LoaderUnref> loader(
+        gdk_pixbuf_loader_new_with_type(format, &error));
+    if (!loader) return failed(error, "no decoder for it");
+    Announced announced{memory_budget};
+    g_signal_connect(loader.get(), "size-prepared", G_CALLBACK(check_size), &announced);
+    bool written = true;
+    for (std::size_t at = 0; written && at < bytes.size() && !announced.too_large;
+         at += kWritePart) {
+        std::size_t part = std::min(kWritePart, bytes.size() - at);
+        written = gdk_pixbuf_loader_write(
+            loader.get(), reinterpret_cast<const guchar*>(bytes.data() + at), part, &error);
+    }
+    // Closed in any case: a loader must be before it goes.
+    GError* close_error = nullptr;
+    bool closed = gdk_pixbuf_loader_close(loader.get(), written ? &close_error : nullptr);
+    if (announced.too_large) {
+        if (error) g_error_free(error);
+        if (close_error) g_error_free(close_error);
+        PixbufDecode result;
+        result.out_of_memory = true;
+        result.failure = "more pixels than a picture may take";
+        return result;
+    }
+    if (!written) return failed(error, "it does not decode");
+    if (!closed) return failed(close_error, "it does not decode");
+    // An animation's first frame: what the loader shows before it moves on.
+    GdkPixbuf* pixbuf = gdk_pixbuf_loader_get_pixbuf(loader.get());
+    if (!pixbuf) return failed(nullptr, "it does not decode");
+    PixbufDecode result;
+    result.surface = surface_of(pixbuf);
+    cairo_status_t status = cairo_surface_status(result.surface);
+    if (status != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(result.surface);
+        result.surface = nullptr;
+        result.out_of_memory = status == CAIRO_STATUS_NO_MEMORY;
+        result.failure = cairo_status_to_string(status);
+    }
+    return result;
+}
+
+}  // namespace orn
