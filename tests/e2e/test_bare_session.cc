@@ -57,6 +57,25 @@ std::string describe(const std::vector<pid_t>& pids) {
 }
 
 // What is under home, fontconfig's cache aside.
+// Standard error without the HTML engine's sandboxed web process's warnings
+// that it found no bus to connect to: in a session without a bus that is the
+// expected outcome, not a fault of the viewer. Everything else stays.
+std::string without_missing_bus_warnings(const std::string& text) {
+    std::string kept;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        bool missing_bus = line.find("WARNING") != std::string::npos &&
+                           (line.find("Failed to connect to bus") != std::string::npos ||
+                            line.find("Can't connect to a11y bus") != std::string::npos);
+        if (!missing_bus && !line.empty()) kept += line + "\n";
+        start = end + 1;
+    }
+    return kept;
+}
+
 std::vector<std::string> written_under(const std::string& home) {
     std::vector<std::string> written;
     for (auto it = fs::recursive_directory_iterator(home); it != fs::end(it); ++it) {
@@ -113,7 +132,7 @@ class BareSession : public testing::Test {
         for (pid_t pid : left) ::kill(pid, SIGKILL);
         EXPECT_EQ(written_under(home), std::vector<std::string>{})
             << "the program wrote under a fresh home folder";
-        EXPECT_EQ(run.stderr_text(), "");
+        EXPECT_EQ(without_missing_bus_warnings(run.stderr_text()), "");
     }
 
     TempTree tree;
