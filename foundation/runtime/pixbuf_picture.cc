@@ -73,6 +73,26 @@ PixbufDecode failed(GError* error, const char* otherwise) {
     return result;
 }
 
+// A little-endian 32-bit field of a file's header.
+std::uint32_t le32_at(std::string_view bytes, std::size_t at) {
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < 4; ++i)
+        value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
+    return value;
+}
+
+// The BMP decoder sizes its header buffer from the header's own size field
+// and its data offset before any size is announced: a hostile file naming
+// gigabytes there would be allocated. Both lie within the file in any
+// picture that can be shown.
+bool bmp_header_fits(std::string_view bytes) {
+    constexpr std::size_t kFileHeader = 14;
+    if (bytes.size() < kFileHeader + 4) return false;
+    std::uint64_t data_offset = le32_at(bytes, 10);
+    std::uint64_t info_size = le32_at(bytes, kFileHeader);
+    return data_offset <= bytes.size() && kFileHeader + info_size <= bytes.size();
+}
+
 }  // namespace
 
 const char* pixbuf_format_of(std::string_view bytes) {
@@ -85,6 +105,8 @@ const char* pixbuf_format_of(std::string_view bytes) {
 
 PixbufDecode decode_with_pixbuf(std::string_view bytes, const char* format,
                                 std::size_t memory_budget) {
+    if (std::string_view(format) == "bmp" && !bmp_header_fits(bytes))
+        return failed(nullptr, "its header names more bytes than the file holds");
     GError* error = nullptr;
     std::unique_ptr<GdkPixbufLoader, LoaderUnref> loader(
         gdk_pixbuf_loader_new_with_type(format, &error));

@@ -249,6 +249,15 @@ TEST(Picture, WhatIsNoReadableJpegIsAnInvalidPicture) {
     EXPECT_EQ(load_error(tree.root() + "/missing.jpg"), ErrorCode::FileNotFound);
 }
 
+// Found by fuzzing: a BMP whose header names a data offset and a header size
+// of gigabytes made the BMP decoder allocate them before announcing a size.
+TEST(Picture, ABmpHeaderNamingGigabytesIsAnInvalidPictureAtOnce) {
+    test::TempTree tree;
+    std::string bmp("BM\x40\0\0\0\0\0\0\0\x0f\0\0\xff\x0f\0\0\xff", 18);
+    bmp += std::string(46, '\0');
+    EXPECT_EQ(load_error(tree.write("huge-header.jpg", bmp)), ErrorCode::InvalidPicture);
+}
+
 // BMP, GIF, ICO and PNG in a file named .jpg are taken by their content,
 // whole at any scale, a GIF's first frame only; whatever else is no JPEG,
 // or is one of them broken, is an invalid picture.
