@@ -5,7 +5,9 @@
 # disk, backslashes in links, Cyrillic file names (UTF-8 on disk, written
 # %-escaped in Windows-1251 in the pages), frames, new-window links,
 # window.close(), links to a document, a web site, mail and a program, a
-# page that probes files outside the book, and a background sound.
+# page that probes files outside the book, sound in <bgsound>, <embed> and
+# <audio autoplay>, text files and pages in other encodings, a page the
+# tests change on disk and a long page to search in.
 # Running it again gives byte-identical files.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
@@ -14,10 +16,15 @@ command -v sox >/dev/null && command -v convert >/dev/null ||
     { echo "$0: needs sox and imagemagick" >&2; exit 1; }
 sans=/usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf
 
-# write_1251 FILE: stdin (UTF-8) to FILE in Windows-1251 with CR LF line ends.
+# write_in CHARSET FILE: stdin (UTF-8) to FILE in CHARSET with CR LF line ends.
+write_in() {
+    mkdir -p "$(dirname "$2")"
+    sed 's/$/\r/' | iconv -f UTF-8 -t "$1" >"$2"
+}
+
+# write_1251 FILE: the same in Windows-1251, as nearly every file of the book.
 write_1251() {
-    mkdir -p "$(dirname "$1")"
-    sed 's/$/\r/' | iconv -f UTF-8 -t WINDOWS-1251 >"$1"
+    write_in WINDOWS-1251 "$1"
 }
 
 # picture FILE COLOUR WORD: a small picture, a coloured field with a word.
@@ -35,7 +42,7 @@ C:\Uchebnik
 END
 
 # Captions: the first line of each is the page's caption.
-for item in p01_1 p01_2 p01_3 p01_4 p01_5; do
+for item in p01_1 p01_2 p01_3 p01_4 p01_5 p02_1 p02_2 p02_3 p02_4 p02_5; do
     printf 'Страница %s\n' "$item" | write_1251 "$root/HTM/Or3/$item.htm"
 done
 
@@ -187,3 +194,81 @@ END
 mkdir -p "$pages/sound"
 sox -R -D -n -r 22050 -b 16 -c 1 -e signed-integer "$pages/sound/zvuk.wav" \
     synth 0.5 sine 440 gain -3
+
+# Sound in <embed> and in <audio autoplay>, as other pages had it.
+write_1251 "$pages/p02_3.htm" <<'END'
+<html><head><title>Звук во вставке</title></head><body>
+<h2>Звук, вставленный в страницу</h2>
+<embed src="SOUND\Zvuk.wav" type="audio/x-wav" width="0" height="0">
+</body></html>
+END
+write_1251 "$pages/p02_4.htm" <<'END'
+<html><head><title>Звук при открытии</title></head><body>
+<h2>Звук при открытии страницы</h2>
+<audio autoplay><source src="sound/ZVUK.WAV" type="audio/wav"></audio>
+</body></html>
+END
+
+# A page the tests change on disk, to see it loaded again.
+write_1251 "$pages/p02_1.htm" <<'END'
+<html><head><title>Обновление</title></head><body>
+<div id="state" style="width:300px;height:200px;background:#3060c0"></div>
+<p>Цвет квадрата меняется в файле на диске.</p>
+</body></html>
+END
+
+# A long page: the formula is far down in each of three coloured bands, so
+# going to the next match scrolls the view into another band.
+write_1251 "$pages/p02_2.htm" <<'END'
+<html><head><title>Поиск</title>
+<style>
+body { margin: 0; font-size: 20px; }
+div.band { height: 2400px; padding: 1200px 10px 0; box-sizing: border-box; }
+#top { position: absolute; left: 10px; top: 10px; width: 200px; height: 100px; background: #404040; }
+</style></head><body>
+<div id="top"></div>
+<div class="band" style="background:#d0e8ff">Поваренная соль NaCl растворяется в воде.</div>
+<div class="band" style="background:#ffe0c0">Кристаллы NaCl имеют форму куба.</div>
+<div class="band" style="background:#d8f5d0">Раствор NaCl проводит ток.</div>
+</body></html>
+END
+
+# Text files and pages in other encodings, in frames whose text the page
+# reads: each box turns green when its frame's text decoded as Russian, red
+# when not. The text file in Windows-1251 is tekst.txt above.
+printf 'Текст в UTF-8 без указания кодировки.\r\n' >"$pages/utf8.txt"
+write_in KOI8-R "$pages/koi8.htm" <<'END'
+<html><head><meta charset="koi8-r"><title>КОИ-8</title></head>
+<body><p>Страница в кодировке КОИ-8.</p></body></html>
+END
+write_in CP866 "$pages/dos.htm" <<'END'
+<html><head><meta http-equiv="Content-Type" content="text/html; charset=cp866"></head>
+<body><p>Страница в кодировке DOS.</p></body></html>
+END
+write_1251 "$pages/p02_5.htm" <<'END'
+<html><head><title>Кодировки</title>
+<style>
+div { position: absolute; top: 10px; width: 50px; height: 50px; background: #888888; }
+iframe { position: absolute; width: 300px; height: 100px; }
+</style>
+<script>
+function check(frame, box, expected) {
+    var text = "";
+    try { text = frame.contentDocument.body.textContent; } catch (e) {}
+    document.getElementById(box).style.background =
+        text.indexOf(expected) >= 0 ? "#00c000" : "#ff0000";
+}
+</script>
+</head><body>
+<div id="cp1251" style="left: 10px"></div><div id="utf8" style="left: 70px"></div>
+<div id="koi8" style="left: 130px"></div><div id="dos" style="left: 190px"></div>
+<iframe style="left: 10px; top: 80px" src="TEKST.TXT"
+ onload="check(this, 'cp1251', '\u0422\u0435\u043a\u0441\u0442\u043e\u0432\u044b\u0439 \u0444\u0430\u0439\u043b \u0431\u0435\u0437')"></iframe>
+<iframe style="left: 320px; top: 80px" src="Utf8.Txt"
+ onload="check(this, 'utf8', '\u0422\u0435\u043a\u0441\u0442 \u0432 UTF-8 \u0431\u0435\u0437')"></iframe>
+<iframe style="left: 10px; top: 190px" src="KOI8.HTM"
+ onload="check(this, 'koi8', '\u0432 \u043a\u043e\u0434\u0438\u0440\u043e\u0432\u043a\u0435 \u041a\u041e\u0418-8')"></iframe>
+<iframe style="left: 320px; top: 190px" src="Dos.htm"
+ onload="check(this, 'dos', '\u0432 \u043a\u043e\u0434\u0438\u0440\u043e\u0432\u043a\u0435 DOS')"></iframe>
+</body></html>
+END

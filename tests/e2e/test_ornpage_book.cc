@@ -1,69 +1,21 @@
 // ornpage on a textbook made the way old ones were (data/old_book): pages in
 // Windows-1251 without a charset, names in another case than on disk,
 // backslashes, Cyrillic names, frames, links of every kind, a page probing
-// files outside the book, background sound. Each run has a fresh HOME with
-// the XDG variables unset, a private session bus, a desktop whose default
-// application for web addresses, mail and documents is a script recording
-// what it was asked to open, and ALSA writing what plays into a file.
-// After each run no file is left that was not there before, and no process.
-#include <gtest/gtest.h>
+// files outside the book, the sandbox. The setting of each run, and what is
+// checked after it, is in old_book_fixture.h; the keys, sounds and encodings
+// of a page are tested in test_ornpage_book_reading.cc.
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <memory>
-#include <set>
-#include <sstream>
-
-#include "ornfig_run.h"
-#include "page_screen.h"
-#include "page_session.h"
+#include "old_book_fixture.h"
 
 namespace orn::test {
 namespace {
 
-namespace fs = std::filesystem;
-
-const char* const kMarker = "ORN_PAGE_TEST_RUN";
-// The page's top inside the window's client area: below the buttons.
-constexpr int kPageTop = 25;
 // The port the probe page tries to reach.
 constexpr int kProbePort = 47123;
-
-std::string ornpage_binary() {
-    const char* dir = std::getenv("ORN_BINARY_DIR");
-    return std::string(dir && *dir ? dir : ORN_DEFAULT_BINARY_DIR) + "/page/ornpage";
-}
-
-std::string old_book() {
-    const char* dir = std::getenv("ORN_SOURCE_DIR");
-    return std::string(dir && *dir ? dir : ORN_DEFAULT_SOURCE_DIR) + "/data/old_book";
-}
-
-std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// Pixels within a small distance of a colour: antialiasing and JPEG leave
-// the middle of a coloured field close to its colour.
-long pixels_like(const Image& image, std::uint32_t colour) {
-    auto channel = [](std::uint32_t c, int shift) { return static_cast<int>((c >> shift) & 0xFF); };
-    long count = 0;
-    for (std::uint32_t pixel : image.pixels) {
-        int distance = 0;
-        for (int shift : {16, 8, 0})
-            distance = std::max(distance, std::abs(channel(pixel, shift) - channel(colour, shift)));
-        if (distance <= 12) ++count;
-    }
-    return count;
-}
 
 // A TCP port on the loopback that counts who connects to it.
 class Listener {
@@ -88,205 +40,6 @@ class Listener {
   private:
     int fd_;
     bool listening_ = false;
-};
-
-class OldBookTest : public testing::Test {
-  protected:
-    void SetUp() override {
-        std::string reason = e2e_skip_reason();
-        if (!reason.empty()) GTEST_SKIP() << reason;
-        ASSERT_TRUE(fs::exists(ornpage_binary())) << ornpage_binary() << " is not built";
-        for (const char* name : {"XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME",
-                                 "XDG_STATE_HOME", "XDG_RUNTIME_DIR", "XDG_DATA_DIRS"})
-            ::unsetenv(name);
-        drive_ = tree_.root() + "/drive_c";
-        fs::copy(old_book(), drive_, fs::copy_options::recursive);
-        make_home();
-        // Links out of the book to files of the user's.
-        std::string pages = drive_ + "/Uchebnik/HTM/DOP_HTM";
-        fs::create_symlink(home_ + "/secret.txt", pages + "/home-link.txt");
-        fs::create_symlink(home_ + "/picture.png", pages + "/home-picture.png");
-        prefix_ = make_wine_prefix(tree_, drive_);
-        fs::create_symlink("/", prefix_ + "/dosdevices/z:");
-        bus_ = std::make_unique<PrivateSessionBus>(tree_.root() + "/bus", marker());
-        ASSERT_FALSE(bus_->address().empty()) << "dbus-daemon did not start:\n" << bus_->log();
-        home_before_ = entries();
-        temporary_before_ = temporary_entries();
-    }
-
-    // HOME as a fresh account has it, plus what the test needs: files of the
-    // user's, ALSA writing into a file, and the recording default handler.
-    void make_home() {
-        home_ = tree_.mkdir("home");
-        opened_ = tree_.root() + "/opened.txt";
-        sound_ = tree_.root() + "/sound.raw";
-        tree_.write("home/secret.txt", "secret of the user\n");
-        tree_.write("home/Downloads/pic1.jpg", "mine");
-        tree_.write("home/picture.png", read_file("/usr/share/pixmaps/debian-logo.png"));
-        tree_.write("home/.asoundrc", "pcm.!default { type file; slave.pcm \"null\"; file \"" +
-                                          sound_ + "\"; format \"raw\" }\n");
-        std::string recorder =
-            tree_.write("bin/record", "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + opened_ + "'\n");
-        fs::permissions(recorder, fs::perms::owner_all);
-        tree_.write("home/.local/share/applications/recorder.desktop",
-                    "[Desktop Entry]\nType=Application\nName=Recorder\nExec=" + recorder +
-                        " %u\nMimeType=x-scheme-handler/http;x-scheme-handler/https;"
-                        "x-scheme-handler/mailto;application/msword;\n");
-        tree_.write("home/.local/share/applications/mimeapps.list",
-                    "[Default Applications]\nx-scheme-handler/http=recorder.desktop\n"
-                    "x-scheme-handler/https=recorder.desktop\n"
-                    "x-scheme-handler/mailto=recorder.desktop\n"
-                    "application/msword=recorder.desktop\n");
-    }
-
-    void TearDown() override {
-        if (!bus_) return;
-        app_.reset();
-        bus_.reset();
-        std::vector<pid_t> left;
-        bool gone = poll_until(
-            [&] {
-                left = marked_processes(kMarker, tree_.root());
-                return left.empty();
-            },
-            Millis(5000));
-        if (!gone) {
-            kill_processes(left);
-            ADD_FAILURE() << "processes outlived the test: " << describe_processes(left);
-        }
-        std::set<std::string> added;
-        bool clean = poll_until(
-            [&] {
-                added = new_entries(home_before_, entries());
-                for (const std::string& entry : new_entries(temporary_before_, temporary_entries()))
-                    added.insert("/tmp: " + entry);
-                return added.empty();
-            },
-            Millis(3000));
-        std::string listed;
-        for (const std::string& entry : added) listed += "\n  " + entry;
-        EXPECT_TRUE(clean) << "left behind:" << listed;
-    }
-
-    EnvironmentAdditions marker() const { return {{kMarker, tree_.root()}}; }
-
-    std::set<std::string> entries() const {
-        std::vector<std::string> list = entries_under(home_);
-        return {list.begin(), list.end()};
-    }
-    static std::set<std::string> temporary_entries() {
-        std::set<std::string> names;
-        const char* tmp = std::getenv("TMPDIR");
-        std::error_code missing;
-        for (const auto& entry : fs::directory_iterator(tmp && *tmp ? tmp : "/tmp", missing))
-            if (entry.path().filename().string().rfind("ornpage-", 0) == 0)
-                names.insert(entry.path().filename().string());
-        return names;
-    }
-    static std::set<std::string> new_entries(const std::set<std::string>& before,
-                                             const std::set<std::string>& now) {
-        std::set<std::string> added;
-        for (const std::string& entry : now)
-            if (!before.count(entry)) added.insert(entry);
-        return added;
-    }
-
-    // Starts ornpage on the item, through a wrapper program if one is given.
-    void start(const std::string& item, EnvironmentAdditions extra = {},
-               const std::string& wrapper = {}) {
-        EnvironmentAdditions env = marker();
-        env.insert(env.end(), {{"WINEPREFIX", prefix_},
-                               {"HOME", home_},
-                               {"DBUS_SESSION_BUS_ADDRESS", bus_->address()},
-                               {"NO_AT_BRIDGE", "1"}});
-        env.insert(env.end(), extra.begin(), extra.end());
-        std::vector<std::string> args{"C:\\Uchebnik\\htm\\" + item};
-        if (!wrapper.empty()) args.insert(args.begin(), ornpage_binary());
-        app_ = std::make_unique<Process>(wrapper.empty() ? ornpage_binary() : wrapper, args, env);
-        std::optional<WindowId> found;
-        poll_until(
-            [&] {
-                found = probe_.main_window_of_pid(app_->pid());
-                return (found && probe_.viewable(*found)) || !app_->running();
-            },
-            Millis(10000), {}, Millis(5));
-        ASSERT_TRUE(found && probe_.viewable(*found))
-            << "no page window appeared; standard error:\n"
-            << app_->stderr_text();
-        window_ = *found;
-        poll_until([&] { return probe_.has_state(window_, "_NET_WM_STATE_MAXIMIZED_VERT"); },
-                   Millis(5000));
-    }
-
-    Rect page_area() {
-        auto client = probe_.client_geometry(window_);
-        int width = client ? client->width - 4 : 0;
-        int height = client ? client->height - kPageTop - 2 : 0;
-        return {2, kPageTop, width, height};
-    }
-
-    // Waits until the page shows what is wanted; the last grab either way.
-    std::optional<Image> page_showing(const std::function<bool(const Image&)>& wanted,
-                                      Millis timeout = Millis(15000)) {
-        std::optional<Image> now;
-        bool shown = poll_until(
-            [&] {
-                now = grabber_.grab(window_, page_area());
-                return now && wanted(*now);
-            },
-            timeout, {}, Millis(100));
-        return shown ? now : std::nullopt;
-    }
-
-    std::string keep(const std::string& name) {
-        auto image = grabber_.grab(window_, page_area());
-        if (!image) return " (nothing to save)";
-        std::string path = testing::TempDir() + "book-" + name + ".ppm";
-        return save_ppm(*image, path) ? " (saved in " + path + ")" : "";
-    }
-
-    // Clicks a point of the page, in its own CSS pixels (zoom 1).
-    void click_page(int x, int y) {
-        auto client = probe_.client_geometry(window_);
-        ASSERT_TRUE(client) << "the page window has gone";
-        ASSERT_TRUE(xdotool({"mousemove", std::to_string(client->x + 2 + x),
-                             std::to_string(client->y + kPageTop + y)}));
-        ASSERT_TRUE(xdotool({"click", "1"}));
-    }
-
-    void key(const std::string& keys) {
-        // To the focused window, as a user's keys come: events sent to a
-        // window are marked as sent and not taken as typed.
-        ASSERT_TRUE(xdotool({"key", keys}));
-    }
-
-    std::vector<std::string> opened() {
-        std::vector<std::string> lines;
-        std::istringstream text(read_file(opened_));
-        for (std::string line; std::getline(text, line);) lines.push_back(line);
-        return lines;
-    }
-
-    pid_t web_process() {
-        for (pid_t pid : marked_processes(kMarker, tree_.root()))
-            if (describe_processes({pid}).find("WebKitWebProces") != std::string::npos) return pid;
-        return 0;
-    }
-    static std::string namespace_of(pid_t pid, const char* kind) {
-        std::error_code gone;
-        return fs::read_symlink("/proc/" + std::to_string(pid) + "/ns/" + kind, gone).string();
-    }
-
-    bool shows_links_page(const Image& image) { return pixels_like(image, 0xc06000) > 5000; }
-
-    TempTree tree_;
-    std::string drive_, prefix_, home_, opened_, sound_;
-    std::set<std::string> home_before_, temporary_before_;
-    std::unique_ptr<PrivateSessionBus> bus_;
-    std::unique_ptr<Process> app_;
-    X11Probe probe_;
-    WindowGrabber grabber_;
-    WindowId window_ = 0;
 };
 
 TEST_F(OldBookTest, AnOldPageShowsReadableRussianItsStylesScriptAndEveryPicture) {
@@ -445,42 +198,6 @@ TEST_F(OldBookTest, LinksStayInTheViewOrGoToTheDesktopAndProgramsNeverStart) {
     auto status = app_->wait_for(Millis(5000));
     ASSERT_TRUE(status) << "window.close() did not close the program";
     EXPECT_TRUE(status->exited && status->code == 0) << status->describe();
-}
-
-TEST_F(OldBookTest, TheFindBarFindsAndClosesWithEscape) {
-    ASSERT_NO_FATAL_FAILURE(start("p01_1.htm"));
-    ASSERT_TRUE(page_showing([](const Image& i) { return pixels_like(i, 0x7b2d8b) > 8000; }));
-    ASSERT_NO_FATAL_FAILURE(click_page(700, 400));  // the page has the keyboard
-    auto before = grabber_.grab(window_, page_area());
-    ASSERT_NO_FATAL_FAILURE(key("ctrl+f"));
-    ASSERT_TRUE(xdotool({"type", "--delay", "20", "molecule"}));
-    // The bar shows over the page's top right corner; the match is marked.
-    auto with_bar = page_showing(
-        [&](const Image& i) { return differing_pixels(i, *before) > 2000; }, Millis(5000));
-    EXPECT_TRUE(with_bar) << "no find bar" << keep("find");
-    ASSERT_NO_FATAL_FAILURE(key("Escape"));
-    EXPECT_TRUE(page_showing([&](const Image& i) { return differing_pixels(i, *before) == 0; },
-                             Millis(5000)))
-        << "Escape did not close the find bar" << keep("find-closed");
-    EXPECT_TRUE(app_->running());
-}
-
-TEST_F(OldBookTest, ABackgroundSoundPlaysWhenThePageOpens) {
-    ASSERT_NO_FATAL_FAILURE(start("p01_5.htm"));
-    int peak = 0;
-    bool played = poll_until(
-        [&] {
-            std::string raw = read_file(sound_);
-            for (size_t i = 0; i + 1 < raw.size(); i += 2)
-                peak = std::max(peak, std::abs(int{static_cast<std::int16_t>(
-                                          static_cast<unsigned char>(raw[i]) |
-                                          static_cast<unsigned char>(raw[i + 1]) << 8)}));
-            return peak > 8000;
-        },
-        Millis(10000), {}, Millis(100));
-    EXPECT_TRUE(played) << "the <bgsound> did not play (peak " << peak << ")";
-    // The sample went to the file, a file of the test's: not one of HOME's.
-    fs::remove(sound_);
 }
 
 // The web process runs in namespaces of its own.
