@@ -53,6 +53,13 @@ int main(int argc, char** argv) {
     // node by setting EGL up in this process (Mesa, LLVM: 70-90 ms, 50 MB).
     // Nothing here draws on a GPU, and any value skips the lookup.
     g_setenv("WEBKIT_WEB_RENDER_DEVICE_FILE", "/dev/null", FALSE);
+    // The sandboxed web process looks like a Flatpak application to GLib,
+    // which would then ask the desktop portal whether the system saves power,
+    // starting the portal services on the session bus; they would outlive the
+    // program, and the web process waits for them to start. GLib's own
+    // watcher of the system's power profile, which starts nothing, answers
+    // instead.
+    g_setenv("GIO_USE_POWER_PROFILE_MONITOR", "dbus", FALSE);
     orn::page::use_private_runtime_folder();
     orn::gtk::GtkBackend backend(argc, argv, "ornpage");
     backend.set_browser_factory(orn::page::make_webkit_browser);

@@ -120,6 +120,10 @@ class OldBookTest : public testing::Test {
     void TearDown() override {
         if (!bus_) return;
         app_.reset();
+        // A service the bus starts is the session's, and outlives the program:
+        // only the accessibility bus, which every GTK program starts, may be.
+        for (const std::string& service : bus_->activated_services())
+            EXPECT_EQ(service, "org.a11y.Bus") << "the page started a session service";
         bus_.reset();
         std::vector<pid_t> left;
         bool gone = poll_until(
