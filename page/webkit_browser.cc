@@ -55,20 +55,46 @@ class WebKitBrowserPeer : public BrowserPeer {
     explicit WebKitBrowserPeer(GtkLayout* layout)
         : view_(make_view()),
           framed_(add_browser_keys(view_.get())),
-          placed_(layout, framed_.widget()) {}
+          placed_(layout, framed_.widget()),
+          window_(gtk_widget_get_toplevel(GTK_WIDGET(layout))) {
+        gtk::connect_signal<&WebKitBrowserPeer::on_window_drawn>(window_, "draw", this, true);
+    }
+    ~WebKitBrowserPeer() override {
+        gtk::disconnect_handlers(window_, this);
+        if (pending_load_) g_source_remove(pending_load_);
+    }
+    WebKitBrowserPeer(const WebKitBrowserPeer&) = delete;
+    WebKitBrowserPeer& operator=(const WebKitBrowserPeer&) = delete;
 
     // A local path goes through the book's scheme; an address as it is,
     // checked as a link would be.
     void navigate(const Text& location) override {
         bool is_address = url_scheme(to_utf8(location)).size() > 1;  // "C:" is a drive
-        std::string uri = is_address ? to_utf8(location) : book_url(location);
-        webkit_web_view_load_uri(view_.get(), uri.c_str());
+        uri_ = is_address ? to_utf8(location) : book_url(location);
+        if (window_drawn_ && !pending_load_) webkit_web_view_load_uri(view_.get(), uri_.c_str());
     }
     void set_geometry(PixelRect rect) override { placed_.set_geometry(rect); }
     void set_visible(bool visible) override { placed_.set_visible(visible); }
     void set_enabled(bool enabled) override { gtk_widget_set_sensitive(view_.widget(), enabled); }
 
   private:
+    // The first load starts the engine's web process, and this thread waits
+    // while it is started (in its sandbox, a good part of the start-up): the
+    // window is drawn first, so that it shows at once.
+    bool on_window_drawn(cairo_t* /*cairo*/) {
+        gtk::disconnect_handlers(window_, this);
+        window_drawn_ = true;
+        if (!uri_.empty()) pending_load_ = g_idle_add(&WebKitBrowserPeer::load_after_drawing, this);
+        return false;
+    }
+    static gboolean load_after_drawing(gpointer self) {
+        auto* peer = static_cast<WebKitBrowserPeer*>(self);
+        peer->pending_load_ = 0;
+        gdk_display_flush(gtk_widget_get_display(peer->window_));  // the drawn window first
+        webkit_web_view_load_uri(peer->view_.get(), peer->uri_.c_str());
+        return G_SOURCE_REMOVE;
+    }
+
     static WebKitWebView* make_view() {
         WebKitSettings* settings = view_settings();
         WebKitUserContentManager* scripts = make_page_scripts();
@@ -88,6 +114,10 @@ class WebKitBrowserPeer : public BrowserPeer {
     gtk::ObjectRef<WebKitWebView> view_;  // destroyed with the peer
     gtk::ObjectRef<GtkWidget> framed_;    // the view with its find bar
     gtk::ControlWidget placed_;
+    GtkWidget* window_;  // the form's window, which holds the view
+    bool window_drawn_ = false;
+    std::string uri_;  // the page asked for last
+    guint pending_load_ = 0;
 };
 
 }  // namespace
