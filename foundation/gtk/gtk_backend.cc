@@ -220,8 +220,6 @@ class GtkWindowPeer : public WindowPeer {
   public:
     GtkWindowPeer(const WindowDesign& design, WindowEvents& events);
     ~GtkWindowPeer() override {
-        if (GdkWindow* window = gdk_window())
-            gdk_window_remove_filter(window, pass_followed_property, this);
         disconnect_handlers(window_.get(), this);
         disconnect_handlers(layout_.get(), this);
         std::erase(all_windows(), this);
@@ -261,8 +259,6 @@ class GtkWindowPeer : public WindowPeer {
     bool on_configure(GdkEventConfigure* event);
     bool on_window_state(GdkEventWindowState* event);
     bool on_property(GdkEventProperty* event);
-    static GdkFilterReturn pass_followed_property(GdkXEvent* native, GdkEvent* event,
-                                                  gpointer self);
     bool on_layout_press(GdkEventButton* event);
     bool on_motion(GdkEventMotion* event);
     bool on_release(GdkEventButton* event);
@@ -324,7 +320,9 @@ GtkWindowPeer::GtkWindowPeer(const WindowDesign& design, WindowEvents& events)
                           GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_BUTTON_MOTION_MASK);
     gtk_container_add(GTK_CONTAINER(window), layout);
     gtk_widget_show(layout);
-    gtk_widget_add_events(window, GDK_STRUCTURE_MASK);
+    // WM_STATE and _NET_FRAME_EXTENTS tell when openbox has taken the window
+    // over and how thick its frame is.
+    gtk_widget_add_events(window, GDK_STRUCTURE_MASK | GDK_PROPERTY_CHANGE_MASK);
 
     // Configure events are seen before GtkWindow's own handler, which ends
     // their emission; the other handlers run after the class's.
@@ -342,7 +340,6 @@ GtkWindowPeer::GtkWindowPeer(const WindowDesign& design, WindowEvents& events)
 
     gtk_widget_realize(window);
     gdk_window_set_invalidate_handler(gdk_window(), clip_invalidation_to_screen);
-    gdk_window_add_filter(gdk_window(), pass_followed_property, this);
     // A fixed border offers neither resizing nor a maximise box.
     if (fixed_)
         gdk_window_set_functions(
@@ -607,32 +604,6 @@ void GtkWindowPeer::check_placement() {
     // Through GDK: GTK would drop a move to where it thinks the window is.
     gdk_window_move(gdk_window(), model_outer_.x, model_outer_.y);
     expect_geometry();
-}
-
-// The window follows two of its properties. GDK would pass on every
-// property change, naming each one's atom: for an atom it has not met that
-// takes a round trip to the X server, and openbox sets a dozen properties
-// of its own while it maps a window. So these two alone are passed on,
-// named here.
-GdkFilterReturn GtkWindowPeer::pass_followed_property(GdkXEvent* native, GdkEvent* event,
-                                                      gpointer self) {
-    const auto* xevent = static_cast<const XEvent*>(native);
-    if (xevent->type != PropertyNotify) return GDK_FILTER_CONTINUE;
-    auto* peer = static_cast<GtkWindowPeer*>(self);
-    GdkDisplay* display = gdk_window_get_display(peer->gdk_window());
-    const char* name = nullptr;
-    for (const char* followed : {"WM_STATE", "_NET_FRAME_EXTENTS"})
-        if (xevent->xproperty.atom == gdk_x11_get_xatom_by_name_for_display(display, followed))
-            name = followed;
-    if (!name) return GDK_FILTER_CONTINUE;
-    event->property.type = GDK_PROPERTY_NOTIFY;
-    event->property.window = GDK_WINDOW(g_object_ref(peer->gdk_window()));
-    event->property.send_event = xevent->xproperty.send_event ? TRUE : FALSE;
-    event->property.atom = gdk_atom_intern_static_string(name);
-    event->property.time = static_cast<guint32>(xevent->xproperty.time);
-    event->property.state =
-        xevent->xproperty.state == PropertyNewValue ? GDK_PROPERTY_NEW_VALUE : GDK_PROPERTY_DELETE;
-    return GDK_FILTER_TRANSLATE;
 }
 
 bool GtkWindowPeer::on_property(GdkEventProperty* event) {
