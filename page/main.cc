@@ -53,6 +53,10 @@ int main(int argc, char** argv) {
     // node by setting EGL up in this process (Mesa, LLVM: 70-90 ms, 50 MB).
     // Nothing here draws on a GPU, and any value skips the lookup.
     g_setenv("WEBKIT_WEB_RENDER_DEVICE_FILE", "/dev/null", FALSE);
+    // Scroll bars always shown, as the textbook's pages had them. The engine
+    // draws overlay scroll bars, without compositing, again at every frame
+    // while the page stands still.
+    g_setenv("GTK_OVERLAY_SCROLLING", "0", FALSE);
     // The sandboxed web process looks like a Flatpak application to GLib,
     // which would then ask the desktop portal whether the system saves power,
     // starting the portal services on the session bus; they would outlive the

@@ -160,6 +160,9 @@ std::shared_ptr<const Picture> CommandButton::picture() {
 
 void CommandButton::set_picture(std::shared_ptr<const Picture> picture) {
     load_form();
+    // Handlers that run on a timer set the same picture again and again: only
+    // a change is drawn.
+    if (picture == design_.picture) return;
     design_.picture = std::move(picture);
     if (design_.style == ButtonStyle::Graphical) peer_->set_picture(design_.picture);
 }

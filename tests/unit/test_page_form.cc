@@ -175,6 +175,16 @@ TEST_F(PageTest, CollapseMakesABarAndExpandRestoresTheSameView) {
     EXPECT_EQ(form.width(), 15360);
 }
 
+TEST_F(PageTest, TheTickerRedrawsNoButtonWhileThePageIsShown) {
+    start();
+    backend_->advance(200);  // the first tick puts btn_temp's picture on the button
+    int drawn = press_button().pictures_set();
+    backend_->advance(1000);
+    EXPECT_EQ(press_button().pictures_set(), drawn) << "five ticks, the same picture";
+    press_button().click();
+    EXPECT_EQ(press_button().pictures_set(), drawn + 1) << "collapsed: the expand picture";
+}
+
 TEST_F(PageTest, ResizingLaysTheBrowserOutUnderTheButtons) {
     frmOrnpage& form = start();
     press_button().click();

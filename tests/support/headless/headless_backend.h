@@ -92,9 +92,12 @@ class HeadlessButton : public HeadlessControl<ButtonPeer> {
     void set_font(const FontSpec& font) override { font_ = font; }
     void set_picture(std::shared_ptr<const Picture> picture) override {
         picture_ = std::move(picture);
+        ++pictures_set_;
     }
 
     const std::string& caption() const { return caption_; }
+    // How often the button was given a picture to draw.
+    int pictures_set() const { return pictures_set_; }
     const FontSpec& font() const { return font_; }
     const Picture* picture() const { return picture_.get(); }
     // A click as the user makes it: a disabled button does not take it.
@@ -106,6 +109,7 @@ class HeadlessButton : public HeadlessControl<ButtonPeer> {
     std::string caption_;
     FontSpec font_;
     std::shared_ptr<const Picture> picture_;
+    int pictures_set_ = 0;
 };
 
 class HeadlessImage : public HeadlessControl<ImagePeer> {
