@@ -73,12 +73,15 @@ PixbufDecode failed(GError* error, const char* otherwise) {
     return result;
 }
 
-// A little-endian 32-bit field of a file's header.
-std::uint32_t le32_at(std::string_view bytes, std::size_t at) {
+// A little-endian field of a file's header, of size bytes.
+std::uint32_t le_at(std::string_view bytes, std::size_t at, std::size_t size) {
     std::uint32_t value = 0;
-    for (std::size_t i = 0; i < 4; ++i)
+    for (std::size_t i = 0; i < size; ++i)
         value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
     return value;
+}
+std::uint32_t le32_at(std::string_view bytes, std::size_t at) {
+    return le_at(bytes, at, 4);
 }
 
 // The BMP decoder sizes its header buffer from the header's own size field
@@ -91,6 +94,23 @@ bool bmp_header_fits(std::string_view bytes) {
     std::uint64_t data_offset = le32_at(bytes, 10);
     std::uint64_t info_size = le32_at(bytes, kFileHeader);
     return data_offset <= bytes.size() && kFileHeader + info_size <= bytes.size();
+}
+
+// The GIF decoder allocates a canvas of the logical screen's size, which
+// the header names, before it announces any size: a hostile file naming
+// 65535x65535 there would take 16 GiB.
+bool gif_screen_fits(std::string_view bytes, std::size_t memory_budget) {
+    constexpr std::size_t kScreenEnd = 10;       // "GIF89a", width, height
+    if (bytes.size() < kScreenEnd) return true;  // too short: the decoder refuses it
+    std::size_t pixels = std::size_t{le_at(bytes, 6, 2)} * le_at(bytes, 8, 2);
+    return pixels <= memory_budget / 4;
+}
+
+PixbufDecode too_large() {
+    PixbufDecode result;
+    result.out_of_memory = true;
+    result.failure = "more pixels than a picture may take";
+    return result;
 }
 
 }  // namespace
@@ -107,6 +127,8 @@ PixbufDecode decode_with_pixbuf(std::string_view bytes, const char* format,
                                 std::size_t memory_budget) {
     if (std::string_view(format) == "bmp" && !bmp_header_fits(bytes))
         return failed(nullptr, "its header names more bytes than the file holds");
+    if (std::string_view(format) == "gif" && !gif_screen_fits(bytes, memory_budget))
+        return too_large();
     GError* error = nullptr;
     std::unique_ptr<GdkPixbufLoader, LoaderUnref> loader(
         gdk_pixbuf_loader_new_with_type(format, &error));
@@ -126,10 +148,7 @@ PixbufDecode decode_with_pixbuf(std::string_view bytes, const char* format,
     if (announced.too_large) {
         if (error) g_error_free(error);
         if (close_error) g_error_free(close_error);
-        PixbufDecode result;
-        result.out_of_memory = true;
-        result.failure = "more pixels than a picture may take";
-        return result;
+        return too_large();
     }
     if (!written) return failed(error, "it does not decode");
     if (!closed) return failed(close_error, "it does not decode");

@@ -301,6 +301,13 @@ TEST(Picture, AnOtherFormatBeyondTheMemoryBudgetIsOutOfMemory) {
         bmp[at] = 0, bmp[at + 1] = 0x80, bmp[at + 2] = 0, bmp[at + 3] = 0;  // 32768
     }
     EXPECT_EQ(load_error(tree.write("big.jpg", bmp)), ErrorCode::OutOfMemory);
+
+    // Found by fuzzing: the GIF decoder allocated the canvas a header named
+    // (65535x65496, 16 GiB) before announcing any size.
+    std::string gif = test::two_colour_picture("gif", 8, 8, 0, 0);
+    ASSERT_GT(gif.size(), 10u);
+    gif[6] = '\xFF', gif[7] = '\xFF', gif[8] = '\xD8', gif[9] = '\xFF';
+    EXPECT_EQ(load_error(tree.write("big-screen.jpg", gif)), ErrorCode::OutOfMemory);
 }
 
 // The position of a file's first segment with this marker (0xFF, marker).
