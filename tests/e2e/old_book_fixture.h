@@ -125,17 +125,8 @@ class OldBookTest : public testing::Test {
         for (const std::string& service : bus_->activated_services())
             EXPECT_EQ(service, "org.a11y.Bus") << "the page started a session service";
         bus_.reset();
-        std::vector<pid_t> left;
-        bool gone = poll_until(
-            [&] {
-                left = marked_processes(kMarker, tree_.root());
-                return left.empty();
-            },
-            Millis(5000));
-        if (!gone) {
-            kill_processes(left);
-            ADD_FAILURE() << "processes outlived the test: " << describe_processes(left);
-        }
+        std::string left = end_marked_processes(kMarker, tree_.root(), Millis(5000));
+        EXPECT_TRUE(left.empty()) << "processes outlived the test: " << left;
         std::set<std::string> added;
         bool clean = poll_until(
             [&] {

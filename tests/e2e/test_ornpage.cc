@@ -89,17 +89,8 @@ class OrnpageTest : public testing::Test {
     void TearDown() override {
         app_.reset();  // kills its process group: the program and the engine's processes
         bus_.reset();
-        std::vector<pid_t> left;
-        bool gone = poll_until(
-            [&] {
-                left = marked_processes(kMarker, tree_.root());
-                return left.empty();
-            },
-            Millis(3000));
-        if (!gone) {
-            kill_processes(left);
-            ADD_FAILURE() << "processes outlived the test: " << describe_processes(left);
-        }
+        std::string left = end_marked_processes(kMarker, tree_.root(), Millis(3000));
+        EXPECT_TRUE(left.empty()) << "processes outlived the test: " << left;
     }
 
     EnvironmentAdditions marker() const { return {{kMarker, tree_.root()}}; }

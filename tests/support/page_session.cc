@@ -137,6 +137,20 @@ void kill_processes(const std::vector<pid_t>& pids) {
     for (pid_t pid : pids) ::kill(pid, SIGKILL);
 }
 
+std::string end_marked_processes(const std::string& name, const std::string& value, Millis wait) {
+    std::vector<pid_t> left;
+    bool gone = poll_until(
+        [&] {
+            left = marked_processes(name, value);
+            return left.empty();
+        },
+        wait);
+    if (gone) return {};
+    std::string described = describe_processes(left);
+    kill_processes(left);
+    return described;
+}
+
 std::vector<std::string> entries_under(const std::string& dir) {
     std::vector<std::string> entries;
     std::error_code unreadable;

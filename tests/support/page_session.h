@@ -40,6 +40,9 @@ std::vector<pid_t> marked_processes(const std::string& name, const std::string& 
 // "1234 (WebKitWebProces), 1240 (dbus-daemon)".
 std::string describe_processes(const std::vector<pid_t>& pids);
 void kill_processes(const std::vector<pid_t>& pids);
+// Waits up to wait for the processes whose environment holds name=value to
+// end, kills those still there and describes them; empty when none was left.
+std::string end_marked_processes(const std::string& name, const std::string& value, Millis wait);
 
 // Every file and folder below dir, as paths relative to it.
 std::vector<std::string> entries_under(const std::string& dir);
