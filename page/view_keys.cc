@@ -15,12 +15,16 @@ constexpr double kZoomStep = 1.1;
 constexpr double kMinZoom = 0.3;
 constexpr double kMaxZoom = 5.0;
 
-// The find bar over the view's top right corner, hidden until Ctrl+F.
+// The find bar over the view's top right corner. It is made at the first
+// Ctrl+F: its search entry loads icons, which would delay the window.
 struct FindBar {
     WebKitWebView* view;
-    GtkWidget* bar;
-    GtkWidget* entry;
-    GtkWidget* status;
+    GtkOverlay* overlay;
+    GtkWidget* bar = nullptr;
+    GtkWidget* entry = nullptr;
+    GtkWidget* status = nullptr;
+
+    bool shown() const { return bar && gtk_widget_get_visible(bar); }
 };
 
 WebKitFindController* finder(FindBar* find) {
@@ -40,15 +44,9 @@ void search(FindBar* find) {
 }
 
 void find_next(FindBar* find) {
-    if (!gtk_widget_get_visible(find->bar)) return;
+    if (!find->shown()) return;
     if (*gtk_entry_get_text(GTK_ENTRY(find->entry)))
         webkit_find_controller_search_next(finder(find));
-}
-
-void open_find_bar(FindBar* find) {
-    gtk_widget_show(find->bar);
-    gtk_widget_grab_focus(find->entry);
-    search(find);
 }
 
 void close_find_bar(FindBar* find) {
@@ -78,6 +76,32 @@ gboolean on_entry_key(GtkWidget*, GdkEventKey* event, FindBar* find) {
         default:
             return FALSE;
     }
+}
+
+GtkWidget* make_bar(FindBar* find) {
+    find->bar = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6);
+    gtk_style_context_add_class(gtk_widget_get_style_context(find->bar), "frame");
+    gtk_widget_set_halign(find->bar, GTK_ALIGN_END);
+    gtk_widget_set_valign(find->bar, GTK_ALIGN_START);
+    gtk_widget_set_margin_end(find->bar, 16);
+    find->entry = gtk_search_entry_new();
+    gtk_entry_set_placeholder_text(GTK_ENTRY(find->entry), _(messages::kFindPlaceholder));
+    find->status = gtk_label_new("");
+    gtk_box_pack_start(GTK_BOX(find->bar), find->entry, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(find->bar), find->status, FALSE, FALSE, 0);
+    gtk_widget_show(find->entry);
+    gtk_widget_show(find->status);
+    gtk_widget_set_no_show_all(find->bar, TRUE);  // hidden until asked for
+    g_signal_connect_swapped(find->entry, "search-changed", G_CALLBACK(search), find);
+    g_signal_connect(find->entry, "key-press-event", G_CALLBACK(on_entry_key), find);
+    return find->bar;
+}
+
+void open_find_bar(FindBar* find) {
+    if (!find->bar) gtk_overlay_add_overlay(find->overlay, make_bar(find));
+    gtk_widget_show(find->bar);
+    gtk_widget_grab_focus(find->entry);
+    search(find);
 }
 
 void zoom_by(WebKitWebView* view, double factor) {
@@ -144,7 +168,7 @@ gboolean on_key_after_page(WebKitWebView* view, GdkEventKey* event, FindBar* fin
             find_next(find);
             return TRUE;
         case GDK_KEY_Escape:
-            if (!gtk_widget_get_visible(find->bar)) return FALSE;
+            if (!find->shown()) return FALSE;
             close_find_bar(find);
             return TRUE;
         default:
@@ -182,33 +206,13 @@ gboolean on_scroll(WebKitWebView* view, GdkEventScroll* event, gpointer) {
     return TRUE;
 }
 
-GtkWidget* make_bar(FindBar* find) {
-    find->bar = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6);
-    gtk_style_context_add_class(gtk_widget_get_style_context(find->bar), "frame");
-    gtk_widget_set_halign(find->bar, GTK_ALIGN_END);
-    gtk_widget_set_valign(find->bar, GTK_ALIGN_START);
-    gtk_widget_set_margin_end(find->bar, 16);
-    find->entry = gtk_search_entry_new();
-    gtk_entry_set_placeholder_text(GTK_ENTRY(find->entry), _(messages::kFindPlaceholder));
-    find->status = gtk_label_new("");
-    gtk_box_pack_start(GTK_BOX(find->bar), find->entry, FALSE, FALSE, 0);
-    gtk_box_pack_start(GTK_BOX(find->bar), find->status, FALSE, FALSE, 0);
-    gtk_widget_show(find->entry);
-    gtk_widget_show(find->status);
-    gtk_widget_set_no_show_all(find->bar, TRUE);  // hidden until asked for
-    g_signal_connect_swapped(find->entry, "search-changed", G_CALLBACK(search), find);
-    g_signal_connect(find->entry, "key-press-event", G_CALLBACK(on_entry_key), find);
-    return find->bar;
-}
-
 }  // namespace
 
 GtkWidget* add_browser_keys(WebKitWebView* view) {
-    auto* find = new FindBar{view, nullptr, nullptr, nullptr};
     GtkWidget* overlay = gtk_overlay_new();
+    auto* find = new FindBar{view, GTK_OVERLAY(overlay)};
     gtk_container_add(GTK_CONTAINER(overlay), GTK_WIDGET(view));
     gtk_widget_show(GTK_WIDGET(view));  // shown and hidden with the overlay
-    gtk_overlay_add_overlay(GTK_OVERLAY(overlay), make_bar(find));
     g_object_set_data_full(G_OBJECT(overlay), "orn-find-bar", find,
                            [](gpointer data) { delete static_cast<FindBar*>(data); });
     WebKitFindController* controller = webkit_web_view_get_find_controller(view);

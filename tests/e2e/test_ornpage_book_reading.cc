@@ -123,6 +123,11 @@ TEST_F(ReadingTest, EnterAndF3GoToTheNextMatch) {
     ASSERT_TRUE(page_showing([](const Image& i) { return pixels_like(i, kTop) > 15000; }))
         << "the long page did not show" << keep("find-long");
     ASSERT_NO_FATAL_FAILURE(click_page(700, 50));  // the page has the keyboard
+    // Before the first search F3 and Escape have nothing to do.
+    ASSERT_NO_FATAL_FAILURE(key("F3"));
+    ASSERT_NO_FATAL_FAILURE(key("Escape"));
+    ASSERT_TRUE(app_->running());
+    EXPECT_EQ(app_->stderr_text().find("CRITICAL"), std::string::npos) << app_->stderr_text();
     ASSERT_NO_FATAL_FAILURE(key("ctrl+f"));
     ASSERT_TRUE(xdotool({"type", "--delay", "20", "NaCl"}));
     // The first match is below the first screen: the view scrolls to it.
