@@ -851,7 +851,7 @@ const BadFigure kBadFigures[] = {
     {"Empty", [] { return std::string(); }, "Invalid picture"},
     {"Text", [] { return std::string("Not a picture: a few words of text.\r\n"); },
      "Invalid picture"},
-    {"Tiff", [] { return std::string("II*\0\x08\0\0\0 not decoded", 21); }, "Invalid picture"},
+    {"Tiff", [] { return std::string("II*\0\x08\0\0\0 not decoded", 20); }, "Invalid picture"},
     {"BrokenBmp", [] { return std::string("BM and no bitmap after it"); }, "Invalid picture"},
     {"FirstHalfOfAJpeg",
      [] {
