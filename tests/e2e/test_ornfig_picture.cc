@@ -77,7 +77,7 @@ Layout layout_for(const Figure& figure, int zoom_percent, const Extents& frame) 
     layout.picture = {to_pixels(10), to_pixels(10), to_pixels(picture_width),
                       to_pixels(picture_height)};
     double top = picture_height + 15;
-    double button_width = static_cast<long>(picture_width) / 2 - 10;
+    double button_width = std::floor(picture_width / 2) - 10;
     double button_height =
         layout.outer_height * kTwipsPerPixel - allowance - 10 - picture_height - 15 - 10;
     layout.comm1 = {to_pixels(10), to_pixels(top), to_pixels(button_width),
@@ -173,7 +173,8 @@ std::optional<Image> reference_picture(const std::string& path, int width, int h
     int stride = gdk_pixbuf_get_rowstride(scaled), channels = gdk_pixbuf_get_n_channels(scaled);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
-            const guchar* p = rows + static_cast<size_t>(y) * stride + x * channels;
+            const guchar* p =
+                rows + static_cast<size_t>(y) * stride + static_cast<size_t>(x) * channels;
             image.pixels.push_back(std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | p[2]);
         }
     g_object_unref(scaled);
@@ -807,7 +808,7 @@ TEST_F(OrnfigPicture, ThreeHundredZoomInsKeepTheProgramSmall) {
         trace << " " << (i + 1) * kEvery << ": " << resident[i] / 1024 << " MiB;";
     long latest_peak = *std::max_element(resident.begin() + 2, resident.end());
     RecordProperty("resident_sizes", trace.str());
-    EXPECT_LE(latest_peak, resident[1] + 20 * 1024) << "resident size grew:" << trace.str();
+    EXPECT_LE(latest_peak, resident[1] + 20L * 1024) << "resident size grew:" << trace.str();
 
     EXPECT_TRUE(run_->process().running()) << run_->process().stderr_text();
     auto titles = run_->record_titles(window_, Millis(1100));

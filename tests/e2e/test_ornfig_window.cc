@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstddef>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -229,7 +230,7 @@ TEST_F(OrnfigWindow, StartsKeptAboveAtTheCornerSizedForHalfTheFigure) {
     auto frame = run->probe().frame_extents(window);
     ASSERT_TRUE(client && frame);
     int outer_width =
-        static_cast<int>(std::lround((kF01_1Width / 2 * kTwipsPerPixel + 100) / kTwipsPerPixel));
+        static_cast<int>(std::lround((kF01_1Width * kTwipsPerPixel / 2 + 100) / kTwipsPerPixel));
     EXPECT_EQ(client->width, outer_width - frame->left - frame->right);
     EXPECT_TRUE(run->process().running()) << run->process().stderr_text();
 }
@@ -242,9 +243,10 @@ TEST_F(OrnfigWindow, ShowsItsOwnIcon) {
     ASSERT_TRUE(gdk_pixbuf_get_has_alpha(png));
     std::vector<unsigned long> want{32, 32};
     const guchar* pixels = gdk_pixbuf_get_pixels(png);
-    for (int y = 0; y < 32; ++y) {
-        for (int x = 0; x < 32; ++x) {
-            const guchar* p = pixels + y * gdk_pixbuf_get_rowstride(png) + x * 4;
+    auto stride = static_cast<std::size_t>(gdk_pixbuf_get_rowstride(png));
+    for (std::size_t y = 0; y < 32; ++y) {
+        for (std::size_t x = 0; x < 32; ++x) {
+            const guchar* p = pixels + y * stride + x * 4;
             want.push_back(static_cast<unsigned long>(p[3]) << 24 | p[0] << 16 | p[1] << 8 | p[2]);
         }
     }

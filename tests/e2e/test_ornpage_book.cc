@@ -90,7 +90,7 @@ TEST_F(OldBookTest, APageReadsItsOwnFilesAndNothingElse) {
     ASSERT_NO_FATAL_FAILURE(start("p01_4.htm"));
     // Ten boxes of 60 x 60 pixels: grey until their probe has answered.
     auto page = page_showing([](const Image& image) {
-        return pixels_like(image, 0x888888) < 1000 && pixels_like(image, 0x00c000) > 9 * 3000;
+        return pixels_like(image, 0x888888) < 1000 && pixels_like(image, 0x00c000) > 9L * 3000;
     });
     auto last = grabber_.grab(window_, page_area());
     ASSERT_TRUE(last);

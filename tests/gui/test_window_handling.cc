@@ -394,8 +394,8 @@ TEST_F(WindowHandling, NewPictureReachesTheScreenWithAllTheRowsItShows) {
     Rect area{kPictureLeftPx + 10, kPictureTopPx + 10, 300, 220};
     // A grab of less than the area (the window going) counts as not whole.
     auto whole = [](const Image& image) {
-        return image.height == 220 && pixels_that(image, 0, 100, is_red) == 300 * 100 &&
-               pixels_that(image, 120, 220, is_blue) == 300 * 100;
+        return image.height == 220 && pixels_that(image, 0, 100, is_red) == 300L * 100 &&
+               pixels_that(image, 120, 220, is_blue) == 300L * 100;
     };
     std::atomic<bool> watching = true;
     std::atomic<int> grabs = 0, halves = 0;

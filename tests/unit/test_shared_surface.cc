@@ -46,7 +46,7 @@ TEST(SharedSurface, HoldsPixelsInASealedFileThatGoesWithTheSurface) {
     cairo_destroy(cr);
     cairo_surface_flush(surface);
     std::uint32_t last{};
-    ASSERT_EQ(pread(file, &last, sizeof last, static_cast<off_t>(6 * stride + 300 * 4)),
+    ASSERT_EQ(pread(file, &last, sizeof last, static_cast<off_t>(6 * stride + 300 * sizeof last)),
               static_cast<ssize_t>(sizeof last));
     EXPECT_EQ(last & 0xffffff, 0xff0000u);
 
