@@ -68,8 +68,11 @@ std::string source_dir() {
 bool on_path(const std::string& program) {
     std::string path = from_environment("PATH", "/usr/bin:/bin");
     std::istringstream folders(path);
-    for (std::string folder; std::getline(folders, folder, ':');)
-        if (::access((folder + "/" + program).c_str(), X_OK) == 0) return true;
+    for (std::string candidate; std::getline(folders, candidate, ':');) {
+        candidate += '/';
+        candidate += program;
+        if (::access(candidate.c_str(), X_OK) == 0) return true;
+    }
     return false;
 }
 

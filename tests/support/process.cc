@@ -14,8 +14,6 @@
 #include <stdexcept>
 #include <thread>
 
-extern char** environ;
-
 namespace orn::test {
 
 namespace {
@@ -38,12 +36,14 @@ std::vector<std::string> merged_environment(const EnvironmentAdditions& addition
     }
     for (const auto& [name, value] : additions) variables[name] = value;
     std::vector<std::string> result;
-    for (const auto& [name, value] : variables) result.push_back(name + "=" + value);
+    result.reserve(variables.size());
+    for (const auto& [name, value] : variables) result.emplace_back(name).append("=").append(value);
     return result;
 }
 
 std::vector<char*> c_strings(std::vector<std::string>& strings) {
     std::vector<char*> pointers;
+    pointers.reserve(strings.size() + 1);
     for (auto& s : strings) pointers.push_back(s.data());
     pointers.push_back(nullptr);
     return pointers;

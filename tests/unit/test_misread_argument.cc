@@ -74,7 +74,7 @@ TEST(ArgumentAsMeant, TakesTheRereadOnlyWhenItAloneIsFound) {
     const Text misread = u"C:\\Book\\htm\\\u00F401.htm";
     const Text meant = u"C:\\Book\\htm\\ф01.htm";
     std::vector<Text> asked;
-    auto found_among = [&](std::vector<Text> there) {
+    auto found_among = [&](const std::vector<Text>& there) {
         return [&asked, there](const Text& candidate) {
             asked.push_back(candidate);
             return std::find(there.begin(), there.end(), candidate) != there.end();

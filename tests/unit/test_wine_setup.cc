@@ -78,7 +78,7 @@ class WineSetup : public testing::Test {
         return path;
     }
 
-    Result run(std::vector<std::string> args) {
+    Result run(const std::vector<std::string>& args) {
         std::vector<const char*> argv{"ornlux-wine-setup"};
         for (const std::string& arg : args) argv.push_back(arg.c_str());
         ParsedOptions parsed = parse_options(static_cast<int>(argv.size()), argv.data());
