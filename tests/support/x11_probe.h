@@ -13,7 +13,7 @@
 
 // Xlib's own header defines macros (None, Bool, Status) that clash with
 // other headers, so it stays out of this one.
-struct _XDisplay;
+struct _XDisplay;  // NOLINT(bugprone-reserved-identifier): Xlib's name for a Display
 
 namespace orn::test {
 
