@@ -11,7 +11,7 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$PWD
-sources=${1:-'(foundation|figure|page|wine-setup|tests|bench)/.*\.cc$'}
+sources=${1:-'(foundation|figure|page|wine-setup|tools|tests|bench)/.*\.cc$'}
 
 [[ -f build/compile_commands.json ]] || cmake --preset default >/dev/null
 [[ -f build-fuzz/compile_commands.json ]] || cmake --preset fuzz >/dev/null
