@@ -28,10 +28,13 @@ struct Announced {
     bool too_large = false;
 };
 
-void check_size(GdkPixbufLoader*, int width, int height, gpointer data) {
+void check_size(GdkPixbufLoader* loader, int width, int height, gpointer data) {
     auto* announced = static_cast<Announced*>(data);
     auto pixels = std::size_t(std::max(width, 0)) * std::size_t(std::max(height, 0));
     announced->too_large = pixels > announced->budget / 4;
+    // Asked for no pixels, the decoders stop here; else they allocate the
+    // picture (the BMP one clears it whole) before the next write returns.
+    if (announced->too_large) gdk_pixbuf_loader_set_size(loader, 0, 0);
 }
 
 std::uint32_t over_background(std::uint32_t value, std::uint32_t alpha, std::uint32_t background) {
