@@ -1,5 +1,6 @@
-// Hostile headers of pictures other than JPEG: sizes that name more than a
-// picture may take are refused before the decoders allocate what they name.
+// Hostile headers of pictures other than JPEG: sizes, offsets and palettes
+// that name more than the file holds or a picture may take are refused
+// before the decoders allocate what they name.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
@@ -31,6 +32,9 @@ std::string le16(unsigned value) {
 }
 std::string le32(std::uint32_t value) {
     return le16(value & 0xFFFF) + le16(value >> 16);
+}
+void put_le32(std::string& bytes, std::size_t at, std::uint32_t value) {
+    bytes.replace(at, 4, le32(value));
 }
 std::string be32(std::uint32_t value) {
     std::string bytes = le32(value);
@@ -127,6 +131,41 @@ TEST(PictureHeaders, APictureBeyondTheBudgetTakesNoMemoryToRefuse) {
         return outcomes == "out of memory, out of memory" && resident_mib < 64 &&
                address_space_mib < 256;
     });
+}
+
+// Found by fuzzing and by probing the decoders: a BMP counting billions of
+// colours, an icon whose directory points gigabytes past its end, or one
+// whose bitmap counts a palette of gigabytes made the decoders allocate
+// those gigabytes for a file of a few hundred bytes. Where they cannot be
+// had (here, an address space of 1 GiB) that ended as "Out of memory";
+// they are invalid pictures, whatever the memory.
+TEST(PictureHeaders, HeadersNamingMoreThanTheFileHoldsAreInvalidPictures) {
+    std::string bmp = run_length_bmp(4, 1, 0xFFFFFF02);  // -254 colours, as a signed count
+    std::string far_ico = test::two_colour_picture("ico", 8, 8, 0, 0);
+    ASSERT_GT(far_ico.size(), 22u + 40);
+    std::string palette_ico = far_ico;
+    put_le32(far_ico, 6 + 12, 0x7FFFFF00);       // the first bitmap's offset
+    put_le32(palette_ico, 22 + 32, 0x1C000000);  // its count of colours
+    auto outcomes = [&] {
+        test::TempTree tree;
+        return write_and_load_error(tree, "colours.jpg", bmp) + ", " +
+               write_and_load_error(tree, "far.jpg", far_ico) + ", " +
+               write_and_load_error(tree, "palette.jpg", palette_ico);
+    };
+    const std::string expected = "invalid picture, invalid picture, invalid picture";
+    EXPECT_EQ(outcomes(), expected);
+#ifdef ORN_TEST_ADDRESS_SANITIZER
+    GTEST_SKIP() << "the sanitizer's shadow memory needs more address space than the limit";
+#else
+    expect_in_own_process([&] {
+        constexpr rlim_t kAddressSpace = rlim_t{1} << 30;
+        rlimit limit{kAddressSpace, kAddressSpace};
+        setrlimit(RLIMIT_AS, &limit);
+        std::string seen = outcomes();
+        std::fprintf(stderr, "with 1 GiB of address space: %s\n", seen.c_str());
+        return seen == expected;
+    });
+#endif
 }
 
 }  // namespace
