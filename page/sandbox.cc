@@ -54,7 +54,7 @@ std::string why_no_sandbox() {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, said[1], STDERR_FILENO);
-    const char* argv[] = {"unshare", "--user", "--pid", "true", nullptr};
+    const char* argv[] = {"unshare", "--user", "--pid", "/bin/true", nullptr};
     pid_t child = -1;
     int failed =
         ::posix_spawn(&child, kUnshare, &actions, nullptr, const_cast<char**>(argv), environ);
@@ -67,7 +67,8 @@ std::string why_no_sandbox() {
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return {};
-    return "namespaces: " + last_words(words);
+    std::string why = last_words(words);
+    return "namespaces: " + (why.empty() ? std::string(kUnshare) + " failed" : why);
 }
 
 }  // namespace
