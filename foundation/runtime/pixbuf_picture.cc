@@ -28,10 +28,13 @@ struct Announced {
     bool too_large = false;
 };
 
-void check_size(GdkPixbufLoader*, int width, int height, gpointer data) {
+void check_size(GdkPixbufLoader* loader, int width, int height, gpointer data) {
     auto* announced = static_cast<Announced*>(data);
     auto pixels = std::size_t(std::max(width, 0)) * std::size_t(std::max(height, 0));
     announced->too_large = pixels > announced->budget / 4;
+    // Asked for no pixels, the decoders stop here; else they allocate the
+    // picture (the BMP one clears it whole) before the next write returns.
+    if (announced->too_large) gdk_pixbuf_loader_set_size(loader, 0, 0);
 }
 
 std::uint32_t over_background(std::uint32_t value, std::uint32_t alpha, std::uint32_t background) {
@@ -84,16 +87,30 @@ std::uint32_t le32_at(std::string_view bytes, std::size_t at) {
     return le_at(bytes, at, 4);
 }
 
-// The BMP decoder sizes its header buffer from the header's own size field
-// and its data offset before any size is announced: a hostile file naming
-// gigabytes there would be allocated. Both lie within the file in any
-// picture that can be shown.
+// The bytes of a BMP's palette (up to 8 bits a pixel) as its info header,
+// of info_size bytes, counts them.
+std::uint64_t bmp_palette_bytes(std::string_view bytes, std::uint64_t info_size) {
+    constexpr std::size_t kInfo = 14, kOs2Info = 12, kColoursEnd = 36;
+    bool os2 = info_size == kOs2Info;
+    if (!os2 && info_size < kColoursEnd) return 0;  // the decoder refuses it
+    std::uint64_t bits = le_at(bytes, kInfo + (os2 ? 10 : 14), 2);
+    if (bits > 8) return 0;
+    std::uint64_t colours = os2 ? 0 : le32_at(bytes, kInfo + 32);
+    if (colours == 0) colours = std::uint64_t{1} << bits;
+    return colours * (os2 ? 3 : 4);
+}
+
+// The BMP decoder sizes its buffer from the header's own size field, its
+// data offset and its count of colours before any size is announced: a
+// hostile file naming gigabytes there would be allocated. All of them lie
+// within the file in any picture that can be shown.
 bool bmp_header_fits(std::string_view bytes) {
     constexpr std::size_t kFileHeader = 14;
     if (bytes.size() < kFileHeader + 4) return false;
     std::uint64_t data_offset = le32_at(bytes, 10);
     std::uint64_t info_size = le32_at(bytes, kFileHeader);
-    return data_offset <= bytes.size() && kFileHeader + info_size <= bytes.size();
+    if (data_offset > bytes.size() || kFileHeader + info_size > bytes.size()) return false;
+    return kFileHeader + info_size + bmp_palette_bytes(bytes, info_size) <= bytes.size();
 }
 
 // The GIF decoder allocates a canvas of the logical screen's size, which
@@ -104,6 +121,27 @@ bool gif_screen_fits(std::string_view bytes, std::size_t memory_budget) {
     if (bytes.size() < kScreenEnd) return true;  // too short: the decoder refuses it
     std::size_t pixels = std::size_t{le_at(bytes, 6, 2)} * le_at(bytes, 8, 2);
     return pixels <= memory_budget / 4;
+}
+
+// The ICO decoder grows its header buffer to the end of each directory
+// entry's bitmap header and palette before it announces a size: a hostile
+// directory naming an offset or a palette of gigabytes would be allocated.
+// In an icon that can be shown all of them lie within the file.
+bool ico_directory_fits(std::string_view bytes) {
+    constexpr std::size_t kDirectory = 6, kEntry = 16, kBitmapHeader = 40;
+    std::uint64_t entries = le_at(bytes, 4, 2);
+    if (kDirectory + entries * kEntry > bytes.size()) return false;
+    for (std::uint64_t i = 0; i < entries; ++i) {
+        std::uint64_t header = le32_at(bytes, kDirectory + i * kEntry + 12);
+        if (header + kBitmapHeader > bytes.size()) return false;
+        // A compressed (PNG) entry has no palette; the decoder skips it.
+        if (le32_at(bytes, header + 16) != 0) continue;
+        std::uint64_t bits = le_at(bytes, header + 14, 2);
+        std::uint64_t colours = le32_at(bytes, header + 32);
+        if (colours == 0 && (bits == 1 || bits == 4 || bits == 8)) colours = 1u << bits;
+        if (header + kBitmapHeader + colours * 4 > bytes.size()) return false;
+    }
+    return true;
 }
 
 PixbufDecode too_large() {
@@ -126,6 +164,8 @@ const char* pixbuf_format_of(std::string_view bytes) {
 PixbufDecode decode_with_pixbuf(std::string_view bytes, const char* format,
                                 std::size_t memory_budget) {
     if (std::string_view(format) == "bmp" && !bmp_header_fits(bytes))
+        return failed(nullptr, "its header names more bytes than the file holds");
+    if (std::string_view(format) == "ico" && !ico_directory_fits(bytes))
         return failed(nullptr, "its header names more bytes than the file holds");
     if (std::string_view(format) == "gif" && !gif_screen_fits(bytes, memory_budget))
         return too_large();
