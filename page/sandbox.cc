@@ -1,8 +1,6 @@
 #include "page/sandbox.h"
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
+#include <glib.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -22,17 +20,6 @@ namespace {
 constexpr char kBubblewrap[] = "/usr/bin/bwrap";
 constexpr char kUnshare[] = "/usr/bin/unshare";
 
-std::string read_to_end(int fd) {
-    std::string text;
-    char chunk[512];
-    for (;;) {
-        ssize_t got = ::read(fd, chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return text;
-        text.append(chunk, static_cast<std::size_t>(got));
-    }
-}
-
 // What a tool said last on standard error: "unshare: unshare failed:
 // Operation not permitted" gives "Operation not permitted".
 std::string last_words(std::string said) {
@@ -48,26 +35,23 @@ std::string last_words(std::string said) {
 // to find out would cost 80-170 ms.)
 std::string why_no_sandbox() {
     if (::access(kBubblewrap, X_OK) != 0) return std::string(kBubblewrap) + " is missing";
-    int said[2];
-    if (::pipe2(said, O_CLOEXEC) != 0) return std::strerror(errno);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, said[1], STDERR_FILENO);
-    const char* argv[] = {"unshare", "--user", "--pid", "/bin/true", nullptr};
-    pid_t child = -1;
-    int failed =
-        ::posix_spawn(&child, kUnshare, &actions, nullptr, const_cast<char**>(argv), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(said[1]);
-    std::string words = read_to_end(said[0]);  // to its end: unshare never waits on a full pipe
-    ::close(said[0]);
-    if (failed != 0) return std::string(kUnshare) + ": " + std::strerror(failed);
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    const char* argv[] = {kUnshare, "--user", "--pid", "/bin/true", nullptr};
+    // With the descriptors left open GLib spawns through posix_spawn.
+    auto flags =
+        static_cast<GSpawnFlags>(G_SPAWN_LEAVE_DESCRIPTORS_OPEN | G_SPAWN_STDOUT_TO_DEV_NULL);
+    gchar* said = nullptr;
+    gint status = 0;
+    GError* error = nullptr;
+    if (!g_spawn_sync(nullptr, const_cast<gchar**>(argv), nullptr, flags, nullptr, nullptr, nullptr,
+                      &said, &status, &error)) {
+        std::string why = error->message;
+        g_error_free(error);
+        return why;
     }
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return {};
-    std::string why = last_words(words);
+    bool made = g_spawn_check_wait_status(status, nullptr);
+    std::string why = last_words(said ? said : "");
+    g_free(said);
+    if (made) return {};
     return "namespaces: " + (why.empty() ? std::string(kUnshare) + " failed" : why);
 }
 
