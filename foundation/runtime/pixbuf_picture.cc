@@ -144,6 +144,14 @@ bool ico_directory_fits(std::string_view bytes) {
     return true;
 }
 
+// Whether the sizes and offsets a header names, which its decoder would
+// allocate before announcing a size, lie within the file.
+bool header_fits(std::string_view bytes, std::string_view format) {
+    if (format == "bmp") return bmp_header_fits(bytes);
+    if (format == "ico") return ico_directory_fits(bytes);
+    return true;
+}
+
 PixbufDecode too_large() {
     PixbufDecode result;
     result.out_of_memory = true;
@@ -163,9 +171,7 @@ const char* pixbuf_format_of(std::string_view bytes) {
 
 PixbufDecode decode_with_pixbuf(std::string_view bytes, const char* format,
                                 std::size_t memory_budget) {
-    if (std::string_view(format) == "bmp" && !bmp_header_fits(bytes))
-        return failed(nullptr, "its header names more bytes than the file holds");
-    if (std::string_view(format) == "ico" && !ico_directory_fits(bytes))
+    if (!header_fits(bytes, format))
         return failed(nullptr, "its header names more bytes than the file holds");
     if (std::string_view(format) == "gif" && !gif_screen_fits(bytes, memory_budget))
         return too_large();
