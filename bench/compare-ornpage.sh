@@ -5,14 +5,17 @@
 # inputs (shared make-inputs.sh, kept while their checksums match), lays the
 # page out as a textbook page (ornpage-tree.sh), builds ornpage (default
 # preset), then
-#   - runs the shared compare.sh on surf and surf-nocomp (its built-in cases)
+#   - runs the shared compare.sh on surf and surf-nocomp (its built-in cases),
+#     surf-nocomp-max (surf-nocomp maximised, as large as ornpage's window)
 #     and ornpage: one warm-up and N measured runs per case (default 5;
 #     0 skips this part);
-#   - measures the idle CPU of each of them over SECONDS (default 60; 0 skips
-#     this part) with idle-cpu-ornpage.sh;
+#   - measures the idle CPU of surf, surf-nocomp and ornpage over SECONDS
+#     (default 60; 0 skips this part) with idle-cpu-ornpage.sh;
 # and prints one table: first paint, first frame, PSS and RSS of all
 # processes, idle CPU, and how ornpage stands against its goals (first paint
-# at most 0.8 x surf's, PSS at most surf-nocomp's, idle below 1 % of a core).
+# at most 0.8 x surf's, first frame at most surf-nocomp's, with its ratio to
+# surf-nocomp-max's beside it, PSS at most surf-nocomp's, idle below 1 % of
+# a core).
 #
 # --variant NAME WORDS adds a case NAME run as WORDS (shell words: optional
 # VAR=VALUE settings, then a program) on the same item, e.g. another build:
