@@ -4,9 +4,7 @@
 #include <unistd.h>
 
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "page/messages.h"
