@@ -278,6 +278,16 @@ class WineTextbook : public testing::Test {
         return std::make_unique<Process>("wine", args, env);
     }
 
+    // How the Wine command fared, for a failure's message: whether it still
+    // runs, and the end of what it wrote to standard error.
+    static std::string wine_report(Process& wine) {
+        std::string err = wine.stderr_text();
+        if (err.size() > 2000) err = "..." + err.substr(err.size() - 2000);
+        auto ended = wine.wait_for(Millis(0));
+        return "wine " + (ended ? ended->describe() : std::string("still running")) +
+               "; its standard error: " + (err.empty() ? "(nothing)" : err);
+    }
+
     // The native viewer (the installed program at path) that started, and its
     // main window once it is mapped.
     std::optional<Viewer> wait_for_viewer(const std::string& path) {
@@ -399,7 +409,7 @@ TEST_F(WineTextbook, FigureStartedThroughCmdShowsItsItemAndEndsWithStatus0) {
 TEST_F(WineTextbook, PageStartedThroughStartShowsItsItemAndLeavesNothingRunning) {
     auto wine = start_wine({"start", "C:\\Book\\ornpage.exe", "C:\\Book\\htm\\p07_2.htm"});
     auto viewer = wait_for_viewer(ornpage_path());
-    ASSERT_TRUE(viewer) << "no page window appeared";
+    ASSERT_TRUE(viewer) << "no page window appeared; " << wine_report(*wine);
     EXPECT_TRUE(shows_caption(*viewer, caption_line("Book/htm/or3/p07_2.htm")))
         << "title: " << title_of(*viewer);
     ASSERT_NO_FATAL_FAILURE(close(*viewer));
@@ -453,7 +463,7 @@ TEST_F(WineTextbook, MissingItemShowsTheErrorAndEndsWithStatus1) {
             return dialog && probe_.is_dialog(*dialog) && probe_.viewable(*dialog);
         },
         kWindowTimeout, {}, Millis(5));
-    ASSERT_TRUE(viewer.pid) << "ornfig did not start";
+    ASSERT_TRUE(viewer.pid) << "ornfig did not start; " << wine_report(*wine);
     viewers_.push_back(viewer.pid);
     ASSERT_TRUE(dialog && probe_.is_dialog(*dialog)) << "no error message box";
     ASSERT_TRUE(xdotool({"windowactivate", "--sync", std::to_string(*dialog)}));
@@ -481,7 +491,7 @@ TEST_F(WineTextbook, WineserverEndsWhileTheViewerRuns) {
     run_command("wineserver", {"-w"});  // the earlier tests' server goes first
     auto wine = start_wine({"cmd", "/c", "C:\\Book\\ornfig.exe", "C:\\Book\\htm\\f01_1.htm"});
     auto viewer = wait_for_viewer(ornfig_path());
-    ASSERT_TRUE(viewer) << "no figure window appeared";
+    ASSERT_TRUE(viewer) << "no figure window appeared; " << wine_report(*wine);
     Finished waited = run_command("wineserver", {"-w"}, {}, Millis(30000));
     EXPECT_TRUE(waited.status) << "wineserver kept running with the viewer";
     EXPECT_TRUE(alive(viewer->pid));
@@ -495,7 +505,7 @@ TEST_F(WineTextbook, TimeFromTheWindowsCallToTheWindow) {
     std::string file = command_file("timed.txt", "C:\\Book\\ornfig.exe C:\\Book\\htm\\f01_1.htm");
     auto wine = start_wine({"C:\\Book\\textbook.exe", "create", file});
     auto viewer = wait_for_viewer(ornfig_path());
-    ASSERT_TRUE(viewer) << "no figure window appeared";
+    ASSERT_TRUE(viewer) << "no figure window appeared; " << wine_report(*wine);
     ASSERT_TRUE(wine->wait_for(Millis(30000)));
     std::istringstream said(wine->stdout_text());
     std::string word;
